@@ -1,0 +1,74 @@
+// Start-up: the four windows, the event loop, and what the process returns.
+#include "app/Startup.h"
+
+#include "app/Toolkit.h"
+#include "dialogs/About.h"
+#include "dialogs/NewGame.h"
+#include "dialogs/Top10.h"
+#include "main/Main.h"
+#include "main/Widgets.h"
+
+namespace {
+
+constexpr int DefaultFontPixels = 11;
+
+template <class T>
+void CreateForm(T *&reference)
+{
+    try {
+        reference = new T();
+    } catch (...) {
+        reference = nullptr;
+        throw;
+    }
+}
+
+template <class T>
+void DestroyForm(T *&reference)
+{
+    delete reference;
+    reference = nullptr;
+}
+
+} // namespace
+
+void PrepareApplication(QApplication &app)
+{
+    app.setApplicationName(QStringLiteral("duplora"));
+    app.setApplicationDisplayName(QStringLiteral("Duplora"));
+    app.setApplicationVersion(QStringLiteral("1.0"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("duplora"));
+    QApplication::setFont(FaceFont(FontFace::SansSerif, DefaultFontPixels));
+}
+
+void CreateForms()
+{
+    CreateForm(FormMain);
+    CreateForm(FormNewGame);
+    CreateForm(FormTop10);
+    CreateForm(FormAbout);
+}
+
+void DestroyForms()
+{
+    DestroyForm(FormAbout);
+    DestroyForm(FormTop10);
+    DestroyForm(FormNewGame);
+    DestroyForm(FormMain);
+}
+
+int Run(TApplication &app)
+{
+    try {
+        PrepareApplication(app);
+        CreateForms();
+        FormMain->show();
+        const int code = app.exec();
+        DestroyForms();
+        return code;
+    } catch (const std::exception &error) {
+        ShowException(error);
+        DestroyForms();
+        return ExitFailedStartUp;
+    }
+}

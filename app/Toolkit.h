@@ -1,0 +1,99 @@
+// The small layer over Qt that gives each window operation the game uses the effect it relies on.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+// The one kind of error the toolkit raises; its message is written for the player.
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const QString &message)
+        : std::runtime_error(message.toStdString()), Message(message) {}
+    QString Message;
+};
+
+// An application object that shows whatever escapes an event handler and lets the loop go on.
+class TApplication : public QApplication {
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// Shows the error in the standard error box. While one box is open further errors are
+// counted, not stacked on top of it.
+void ShowException(const std::exception &error);
+int DroppedErrorCount();
+
+// A top-level window shown modally: runs FormShow before it appears, never nests itself.
+class TForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm(QWidget *owner = nullptr);
+    int ShowModal();
+    void Close();
+    bool InModal() const { return inModal; }
+
+protected:
+    virtual void FormShow() {}
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool inModal = false;
+};
+
+// A timer whose enabled flag can be read back. Ticks come from a QTimer, or only from Tick()
+// when the tests drive the clock.
+class TTimer : public QObject {
+    Q_OBJECT
+public:
+    TTimer(QObject *owner, int intervalMs);
+    bool Enabled() const { return enabled; }
+    void SetEnabled(bool on);
+    int Interval() const { return timer.interval(); }
+    // One tick now, exactly as if the interval had run out; nothing when disabled.
+    void Tick();
+
+signals:
+    void OnTimer();
+
+private:
+    QTimer timer;
+    bool enabled = false;
+};
+
+// Reads a picture file, refusing anything that is not a sound Windows bitmap with a message
+// that names the file and says what is wrong with it.
+QImage ReadBitmap(const QString &path);
+
+QString IntToStr(int value);
+int StrToInt(const QString &text);
+
+// The global pseudo-random generator behind Randomize and RandG.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void Seed(quint64 seed) = 0;
+    virtual double Gauss(double mean, double stdDev) = 0;
+};
+void Randomize();
+double RandG(double mean, double stdDev);
+
+// What the tests put in place of the user, the clock and chance. Players configure nothing.
+namespace TestHooks {
+// Called instead of QDialog::exec() once the window is shown; the window is hidden after it.
+extern std::function<void(TForm &)> Modal;
+// Called instead of opening the error box.
+extern std::function<void(const QString &)> ErrorBox;
+// When set, timers never start a QTimer; only Tick() fires them.
+extern bool ManualTimers;
+void SetRandomSource(std::unique_ptr<RandomSource> source);
+void Reset();
+}

@@ -1,0 +1,37 @@
+// The dialog that asks for the player's name before a game.
+#pragma once
+
+#include "app/Toolkit.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TFormNewGame : public TForm {
+    Q_OBJECT
+public:
+    static constexpr QSize ClientSize{233, 93};
+    static constexpr int MaxNameLength = 20;
+
+    explicit TFormNewGame(QWidget *owner = nullptr);
+
+    void OKBtnClick();
+    void CancelBtnClick();
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *edtPlayerName = nullptr;
+    QPushButton *OKBtn = nullptr;
+    QPushButton *CancelBtn = nullptr;
+
+protected:
+    void FormShow() override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void limitName();
+};
+
+// The first `count` characters as a reader sees them (an accent or an emoji is one).
+QString FirstCharacters(const QString &text, int count);
+
+extern TFormNewGame *FormNewGame;

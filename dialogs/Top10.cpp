@@ -1,0 +1,134 @@
+// The results window: the games finished since start-up, ranked by time and by attempts.
+#include "dialogs/Top10.h"
+
+#include "dialogs/Frame.h"
+#include "main/Main.h"
+#include "main/Widgets.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+TFormTop10 *FormTop10 = nullptr;
+
+namespace {
+
+template <std::size_t N>
+int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
+{
+    const int count = std::clamp(FormMain->ResultCount, 0, int(N));
+    const std::pair last{lastValue, lastSlot};
+    int found = -1;
+    for (int s = 0; s < count; ++s) {
+        const std::pair key{keys[s], s};
+        if (key > last && (found < 0 || key < std::pair{keys[found], found}))
+            found = s;
+    }
+    return found;
+}
+
+QLabel *headline(QWidget *owner, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, owner);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setFont(FaceFont(FontFace::Serif, 32, true, true));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel *heading(QWidget *owner, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, owner);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+TMemo *column(QWidget *owner, const char *name, const QString &accessibleName, const QRect &geometry)
+{
+    auto *memo = new TMemo(owner);
+    memo->setObjectName(QLatin1String(name));
+    memo->setAccessibleName(accessibleName);
+    memo->setGeometry(geometry);
+    return memo;
+}
+
+// Fills the three columns of one ranking.
+void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultSlots> &keys,
+                 TMemo *names, TMemo *times, TMemo *attempts)
+{
+    int lastValue = std::numeric_limits<int>::min();
+    int lastSlot = -1;
+    const int rows = std::min(FormMain->ResultCount, TFormTop10::MaxRows);
+    for (int r = 0; r < rows; ++r) {
+        const int k = next(lastValue, lastSlot);
+        if (k < 0)
+            break;
+        lastValue = keys[k];
+        lastSlot = k;
+        names->Append(FormMain->ResultNames[k]);
+        times->Append(IntToStr(FormMain->ResultTimes[k]));
+        attempts->Append(IntToStr(FormMain->ResultAttempts[k]));
+    }
+}
+
+} // namespace
+
+int NextByTime(int lastValue, int lastSlot) { return nextBy(FormMain->ResultTimes, lastValue, lastSlot); }
+int NextByAttempts(int lastValue, int lastSlot) { return nextBy(FormMain->ResultAttempts, lastValue, lastSlot); }
+
+TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
+{
+    setWindowFlags(ResizableWindowFlags);
+    setObjectName(QStringLiteral("FormTop10"));
+    setWindowTitle(QStringLiteral("Top 10"));
+    resize(ClientSizeFor(OuterSize));
+    move(Position);
+
+    Label1 = headline(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36});
+    Label3 = heading(this, "Label3", QStringLiteral("Name"), {8, 48, 28, 13});
+    Label4 = heading(this, "Label4", QStringLiteral("Time"), {224, 48, 23, 13});
+    Label5 = heading(this, "Label5", QStringLiteral("Attempts"), {320, 48, 41, 13});
+    mmoTop10NamesByTime = column(this, "mmoTop10NamesByTime", QStringLiteral("Names by time"), {8, 64, 217, 137});
+    mmoTop10TimesByTime = column(this, "mmoTop10TimesByTime", QStringLiteral("Times by time"), {224, 64, 97, 137});
+    mmoTop10AttemptsByTime = column(this, "mmoTop10AttemptsByTime", QStringLiteral("Attempts by time"), {320, 64, 97, 137});
+    Label2 = headline(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36});
+    Label6 = heading(this, "Label6", QStringLiteral("Name"), {8, 248, 28, 13});
+    Label7 = heading(this, "Label7", QStringLiteral("Time"), {224, 248, 23, 13});
+    Label8 = heading(this, "Label8", QStringLiteral("Attempts"), {320, 248, 41, 13});
+    mmoTop10NamesByAttempts = column(this, "mmoTop10NamesByAttempts", QStringLiteral("Names by attempts"), {8, 264, 217, 137});
+    mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts", QStringLiteral("Times by attempts"), {224, 264, 97, 137});
+    mmoTop10AttemptsByAttempts = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"), {320, 264, 97, 137});
+
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(256, 416, 171, 33);
+    Button1->setAutoDefault(false);
+
+    setTabOrder(mmoTop10NamesByTime, Button1);
+    setTabOrder(Button1, mmoTop10NamesByAttempts);
+    setTabOrder(mmoTop10NamesByAttempts, mmoTop10TimesByTime);
+    setTabOrder(mmoTop10TimesByTime, mmoTop10AttemptsByTime);
+    setTabOrder(mmoTop10AttemptsByTime, mmoTop10TimesByAttempts);
+    setTabOrder(mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts);
+
+    connect(Button1, &QPushButton::clicked, this, &TFormTop10::Button1Click);
+}
+
+void TFormTop10::FormShow()
+{
+    for (TMemo *memo : {mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
+                        mmoTop10NamesByAttempts, mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts})
+        memo->Clear();
+    fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime);
+    fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts, mmoTop10TimesByAttempts,
+                mmoTop10AttemptsByAttempts);
+}
+
+void TFormTop10::Button1Click() { Close(); }

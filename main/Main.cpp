@@ -1,0 +1,309 @@
+// The main window: the board of 36 cards, the clocks, the game state and every rule of the game.
+#include "main/Main.h"
+
+#include "dialogs/About.h"
+#include "dialogs/NewGame.h"
+#include "dialogs/Top10.h"
+
+#include <QLayout>
+#include <QMenuBar>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+TFormMain *FormMain = nullptr;
+
+namespace {
+const QString Caption = QStringLiteral("Duplora");
+const QString CaptionWithName = QStringLiteral("Duplora - ");
+constexpr int TimePanel = 1;
+constexpr int AttemptsPanel = 2;
+}
+
+TFormMain::TFormMain(QWidget *owner)
+    : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    // The deal below reaches the board through the global, as every board operation does.
+    FormMain = this;
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(Caption);
+
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Game1 = MainMenu1->addMenu(QStringLiteral("Game"));
+    Game1->setObjectName(QStringLiteral("Game1"));
+    New1 = Game1->addAction(QStringLiteral("New"));
+    New1->setObjectName(QStringLiteral("New1"));
+    Exit1 = Game1->addAction(QStringLiteral("Exit"));
+    Exit1->setObjectName(QStringLiteral("Exit1"));
+    Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    About1 = Help1->addAction(QStringLiteral("About..."));
+    About1->setObjectName(QStringLiteral("About1"));
+
+    ClientArea = new TClientArea(this);
+    ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setFixedSize(ClientSize);
+    setCentralWidget(ClientArea);
+    // The window is as large as the board plus whatever height the menu bar really takes.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (int n = 1; n <= CardCount; ++n) {
+        const int row = (n - 1) / Columns;
+        const int col = (n - 1) % Columns;
+        auto *cell = new TPanel(ClientArea);
+        cell->setObjectName(QStringLiteral("s%1").arg(n, 2, 10, QLatin1Char('0')));
+        cell->setGeometry(CellMargin + CellPitch * col, CellMargin + CellPitch * row, CellSize, CellSize);
+        auto *image = new TImage(cell);
+        image->setObjectName(QStringLiteral("Image%1").arg(n));
+        image->setGeometry(1, 1, PictureSize, PictureSize);
+        image->setVisible(false);
+        cells[n - 1] = cell;
+        images[n - 1] = image;
+        connect(cell, &TPanel::Click, this, [this, cell] { s01Click(cell); });
+        connect(image, &TImage::Changed, this, [this, n] { describeCard(n); });
+        describeCard(n);
+    }
+
+    StatusBar1 = new TStatusBar(ClientArea, {QStringLiteral("Info"), QStringLiteral("Time:   "),
+                                             QStringLiteral("Attempts:   ")},
+                                {150, 100, 100});
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setGeometry(0, ClientSize.height() - TStatusBar::Height, ClientSize.width(), TStatusBar::Height);
+
+    Timer = new TTimer(this, ClockIntervalMs);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    CheatTimer = new TTimer(this, ReshuffleIntervalMs);
+    CheatTimer->setObjectName(QStringLiteral("CheatTimer"));
+
+    connect(New1, &QAction::triggered, this, &TFormMain::New1Click);
+    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
+    connect(Timer, &TTimer::OnTimer, this, &TFormMain::TimerTimer);
+    connect(CheatTimer, &TTimer::OnTimer, this, &TFormMain::CheatTimerTimer);
+    connect(ClientArea, &TClientArea::DblClick, this, &TFormMain::FormDblClick);
+
+    move(InitialPosition);
+
+    // The deal: every pair twice, face up, then shuffled.
+    PlayerName.clear();
+    ResultNames.fill(QString());
+    for (int n = 1; n <= CardCount; ++n) {
+        const int pairId = n <= PairCount ? n : n - PairCount;
+        TImage *image = FindImage(n);
+        image->LoadFromFile(PicturePath(pairId));
+        image->SetTag(pairId);
+        image->setVisible(true);
+    }
+    ResultCount = 0;
+    ShuffleBoard();
+}
+
+TFormMain::~TFormMain()
+{
+    if (FormMain == this)
+        FormMain = nullptr;
+}
+
+QString TFormMain::PicturePath(int pairId) { return QStringLiteral("Images/") + IntToStr(pairId) + QStringLiteral(".bmp"); }
+
+int TFormMain::CardNumberOf(const QObject *cell) { return StrToInt(cell->objectName().mid(1, 2)); }
+
+TImage *TFormMain::FindImage(int n) const
+{
+    if (n < 1 || n > CardCount)
+        throw Exception(QStringLiteral("There is no card %1.").arg(n));
+    return images[n - 1];
+}
+
+int TFormMain::RandomCardNumber()
+{
+    for (;;) {
+        const double g = RandG(DrawMean, DrawStdDev);
+        // Truncation is only defined inside the integer range; anything else is drawn again.
+        if (!(g > double(std::numeric_limits<int>::min()) - 1.0 && g < double(std::numeric_limits<int>::max()) + 1.0))
+            continue;
+        const int t = int(g);
+        int r = t % CardCount + 1;
+        if (r < 0)
+            r = -r;
+        if (r >= 1 && r <= CardCount)
+            return r;
+    }
+}
+
+void TFormMain::SwapCards(TImage *a, TImage *b)
+{
+    const int pa = a->Tag();
+    const int pb = b->Tag();
+    // Both files are read before either card changes, so a failed read leaves both as they were.
+    const QImage forA = ReadBitmap(PicturePath(pb));
+    const QImage forB = ReadBitmap(PicturePath(pa));
+    a->SetBitmap(forA);
+    b->SetBitmap(forB);
+    a->SetTag(pb);
+    b->SetTag(pa);
+}
+
+void TFormMain::ShuffleBoard()
+{
+    Randomize();
+    for (int i = 0; i < ShuffleExchanges; ++i) {
+        TImage *x = FindImage(RandomCardNumber());
+        TImage *y = FindImage(RandomCardNumber());
+        SwapCards(y, x);
+    }
+}
+
+void TFormMain::RememberCard(TImage *p)
+{
+    std::copy_backward(Recent.begin(), Recent.end() - 1, Recent.end());
+    Recent[0] = p;
+}
+
+void TFormMain::New1Click()
+{
+    FormNewGame->ShowModal();
+    if (EnteredName.isEmpty()) {
+        if (!GameRunning())
+            setWindowTitle(Caption);
+        return;
+    }
+    PlayerName = EnteredName;
+    setWindowTitle(CaptionWithName + PlayerName);
+    for (int n = 1; n <= CardCount; ++n)
+        FindImage(n)->setVisible(false);
+    try {
+        ShuffleBoard();
+    } catch (...) {
+        // No game may run on a half-shuffled board; the previous one ends unrecorded.
+        Timer->SetEnabled(false);
+        CheatTimer->SetEnabled(false);
+        throw;
+    }
+    Recent.fill(nullptr);
+    FirstOfPair = true;
+    Attempts = 0;
+    CardsLeft = CardCount;
+    Time = 0;
+    const QChar first = PlayerName.at(0);
+    CheatActive = first != QLatin1Char('F') && first != QLatin1Char('f');
+    Timer->SetEnabled(true);
+    CheatTimer->SetEnabled(CheatActive);
+}
+
+bool TFormMain::isPendingMismatch(const TImage *card) const
+{
+    return FirstOfPair && Recent[0] && Recent[1] && Recent[0]->Tag() != Recent[1]->Tag()
+        && (card == Recent[0] || card == Recent[1]);
+}
+
+void TFormMain::s01Click(QObject *Sender)
+{
+    if (!GameRunning())
+        return;
+    TImage *p = FindImage(CardNumberOf(Sender));
+    // A face-up card is matched or already part of the pair being turned; only the two cards
+    // of a mismatch, about to go face down, may open the next pair.
+    if (p->FaceUp() && !isPendingMismatch(p))
+        return;
+    if (FirstOfPair) {
+        if (Recent[0] && Recent[1] && Recent[0]->Tag() != Recent[1]->Tag()) {
+            Recent[0]->setVisible(false);
+            Recent[1]->setVisible(false);
+        }
+        p->setVisible(true);
+        RememberCard(p);
+        FirstOfPair = false;
+        return;
+    }
+    p->setVisible(true);
+    RememberCard(p);
+    FirstOfPair = true;
+    ++Attempts;
+    StatusBar1->SetPanelText(AttemptsPanel, QStringLiteral("Attempts: ") + IntToStr(Attempts));
+    if (Recent[0]->Tag() == Recent[1]->Tag()) {
+        CardsLeft -= 2;
+        if (CardsLeft == 0)
+            FinishGame();
+    }
+}
+
+void TFormMain::TimerTimer()
+{
+    ++Time;
+    StatusBar1->SetPanelText(TimePanel, QStringLiteral("Time: ") + IntToStr(Time) + QStringLiteral(" s"));
+    if (Time == TimeLimit)
+        FinishGame();
+}
+
+bool TFormMain::isCandidate(const TImage *card) const
+{
+    return !card->FaceUp() && std::find(Recent.begin(), Recent.end(), card) == Recent.end();
+}
+
+void TFormMain::CheatTimerTimer()
+{
+    if (CardsLeft < ReshuffleMinCardsLeft)
+        return;
+    Randomize();
+    TImage *a = nullptr;
+    do
+        a = FindImage(RandomCardNumber());
+    while (!isCandidate(a));
+    TImage *b = nullptr;
+    do
+        b = FindImage(RandomCardNumber());
+    while (!isCandidate(b) || b == a);
+    SwapCards(a, b);
+}
+
+void TFormMain::recordResult()
+{
+    // A full table lets its oldest result go, so the game just finished is always kept.
+    if (ResultCount == ResultSlots) {
+        std::move(ResultNames.begin() + 1, ResultNames.end(), ResultNames.begin());
+        std::move(ResultTimes.begin() + 1, ResultTimes.end(), ResultTimes.begin());
+        std::move(ResultAttempts.begin() + 1, ResultAttempts.end(), ResultAttempts.begin());
+        --ResultCount;
+    }
+    ResultNames[ResultCount] = PlayerName;
+    ResultTimes[ResultCount] = Time;
+    ResultAttempts[ResultCount] = Attempts;
+    ++ResultCount;
+}
+
+void TFormMain::FinishGame()
+{
+    Timer->SetEnabled(false);
+    if (CheatActive)
+        CheatTimer->SetEnabled(false);
+    recordResult();
+    FormTop10->ShowModal();
+}
+
+void TFormMain::FormDblClick()
+{
+    // Only a running game has a result to record; otherwise the results are just shown.
+    if (GameRunning())
+        FinishGame();
+    else
+        FormTop10->ShowModal();
+}
+
+void TFormMain::Exit1Click() { close(); }
+
+void TFormMain::About1Click() { FormAbout->ShowModal(); }
+
+void TFormMain::describeCard(int n)
+{
+    const TImage *image = images[n - 1];
+    const QString state = image->FaceUp()
+        ? QStringLiteral("face up, pair %1").arg(image->Tag())
+        : QStringLiteral("face down");
+    cells[n - 1]->setAccessibleName(QStringLiteral("Card %1, %2").arg(n).arg(state));
+    cells[n - 1]->setAccessibleDescription(
+        QStringLiteral("Row %1, column %2").arg((n - 1) / Columns + 1).arg((n - 1) % Columns + 1));
+}

@@ -1,0 +1,99 @@
+// The controls the windows are built from: card cells and pictures, status bar, text boxes.
+#pragma once
+
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+// Fonts the layouts name, with the metric twins Debian ships as fall-backs.
+enum class FontFace { SansSerif, Serif, Monospace };
+QFont FaceFont(FontFace face, int pixelSize, bool bold = false, bool italic = false);
+
+// A card picture: a stretched bitmap carrying a pair id in its Tag.
+class TImage : public QLabel {
+    Q_OBJECT
+public:
+    explicit TImage(QWidget *owner);
+    int Tag() const { return tag; }
+    void SetTag(int value);
+    void SetBitmap(const QImage &bitmap);
+    void LoadFromFile(const QString &path);
+    QImage Bitmap() const { return bitmap; }
+    // Shown, whether or not its window is on screen.
+    bool FaceUp() const { return !isHidden(); }
+    void setVisible(bool visible) override;
+
+signals:
+    void Changed();
+
+private:
+    int tag = 0;
+    QImage bitmap;
+};
+
+// A raised panel; a left-button press and release on it is a click.
+class TPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TPanel(QWidget *owner);
+
+signals:
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool pressed = false;
+};
+
+// A status bar of fixed-width panels.
+class TStatusBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Height = 19;
+    TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &widths);
+    void SetPanelText(int index, const QString &text);
+    QString PanelText(int index) const;
+    int PanelWidth(int index) const { return widths.at(index); }
+    int PanelCount() const { return int(panels.size()); }
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QList<QLabel *> panels;
+    QList<int> widths;
+};
+
+// A read-only multi-line box that is cleared and filled line by line.
+class TMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TMemo(QWidget *owner);
+    void Clear();
+    void Append(const QString &line);
+    QStringList Lines() const { return lines; }
+
+private:
+    QStringList lines;
+};
+
+// The main window's own background: its double-clicks are the window's.
+class TClientArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit TClientArea(QWidget *owner) : QWidget(owner) {}
+
+signals:
+    void DblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+};
