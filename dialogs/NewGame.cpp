@@ -80,7 +80,7 @@ void TFormNewGame::FormShow()
     edtPlayerName->clear();
     FormMain->EnteredName.clear();
     if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        move(screen->availableGeometry().center() - frameGeometry().center() + frameGeometry().topLeft());
 }
 
 void TFormNewGame::OKBtnClick()

@@ -1,0 +1,140 @@
+// What every test of the game shares: the application, driven clocks, answered dialogs.
+#pragma once
+
+#include "app/Startup.h"
+#include "app/Toolkit.h"
+#include "dialogs/About.h"
+#include "dialogs/NewGame.h"
+#include "dialogs/Top10.h"
+#include "main/Main.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include <deque>
+#include <random>
+
+// Plays back a list of normal draws, then falls back to a fixed-seed generator.
+class ScriptedSource : public RandomSource {
+public:
+    explicit ScriptedSource(std::deque<double> draws = {}, quint64 seed = 1) : draws(std::move(draws)), engine(seed) {}
+    void Seed(quint64) override { ++seeds; }
+    double Gauss(double mean, double stdDev) override
+    {
+        if (draws.empty())
+            return std::normal_distribution<double>(mean, stdDev)(engine);
+        const double g = draws.front();
+        draws.pop_front();
+        return g;
+    }
+    std::deque<double> draws;
+    int seeds = 0;
+
+private:
+    std::mt19937_64 engine;
+};
+
+// Windows the tests saw opened, and the errors shown.
+struct Seen {
+    QList<TForm *> modal;
+    QStringList errors;
+    int count(TForm *form) const { return int(modal.count(form)); }
+};
+
+inline Seen &seen()
+{
+    static Seen s;
+    return s;
+}
+
+// The name the next Game > New types; empty means an OK on an empty box.
+inline QString &nextName()
+{
+    static QString name;
+    return name;
+}
+
+// Types any text, one character a key press (QTest::keyClicks only knows Latin-1).
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, one);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, one);
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// Resets hooks so that modal windows close at once, except the name dialog, which types
+// nextName() and presses Enter.
+inline void installHooks()
+{
+    TestHooks::Reset();
+    TestHooks::ManualTimers = true;
+    TestHooks::SetRandomSource(std::make_unique<ScriptedSource>());
+    seen() = {};
+    TestHooks::ErrorBox = [](const QString &message) { seen().errors << message; };
+    TestHooks::Modal = [](TForm &form) {
+        seen().modal << &form;
+        if (&form == FormNewGame) {
+            typeText(FormNewGame->edtPlayerName, nextName());
+            QTest::keyClick(FormNewGame->edtPlayerName, Qt::Key_Return);
+        }
+    };
+}
+
+inline void startGame(const QString &name)
+{
+    nextName() = name;
+    FormMain->New1Click();
+}
+
+// Cards whose picture carries the pair id, in card-number order.
+inline QList<int> cardsOfPair(int pairId)
+{
+    QList<int> cards;
+    for (int n = 1; n <= TFormMain::CardCount; ++n)
+        if (FormMain->FindImage(n)->Tag() == pairId)
+            cards << n;
+    return cards;
+}
+
+inline void clickCard(int n) { FormMain->s01Click(FormMain->Cell(n)); }
+
+// Every pair id held by exactly two cards, each showing its pair's file.
+inline bool deckIsSound(QString *why = nullptr)
+{
+    static QList<QImage> files;
+    if (files.isEmpty())
+        for (int k = 1; k <= TFormMain::PairCount; ++k)
+            files << ReadBitmap(TFormMain::PicturePath(k));
+    for (int k = 1; k <= TFormMain::PairCount; ++k)
+        if (cardsOfPair(k).size() != 2) {
+            if (why)
+                *why = QStringLiteral("pair %1 is held by %2 cards").arg(k).arg(cardsOfPair(k).size());
+            return false;
+        }
+    for (int n = 1; n <= TFormMain::CardCount; ++n) {
+        const TImage *image = FormMain->FindImage(n);
+        if (image->Bitmap() != files.at(image->Tag() - 1)) {
+            if (why)
+                *why = QStringLiteral("card %1 shows another file than pair %2").arg(n).arg(image->Tag());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs a test class inside the game's own application object, from the folder with Images/.
+#define DUPLORA_TEST_MAIN(TestClass)                                                                             \
+    int main(int argc, char **argv)                                                                              \
+    {                                                                                                            \
+        TApplication app(argc, argv);                                                                            \
+        PrepareApplication(app);                                                                                 \
+        QDir::setCurrent(QStringLiteral(DUPLORA_SOURCE_DIR));                                                    \
+        TestClass test;                                                                                          \
+        return QTest::qExec(&test, argc, argv);                                                                  \
+    }
