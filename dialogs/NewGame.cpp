@@ -77,7 +77,8 @@ void TFormNewGame::limitName()
 
 void TFormNewGame::FormShow()
 {
-    edtPlayerName->clear();
+    // setText, unlike clear(), also drops the undo history of earlier names.
+    edtPlayerName->setText(QString());
     FormMain->EnteredName.clear();
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - frameGeometry().center() + frameGeometry().topLeft());

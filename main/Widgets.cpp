@@ -109,6 +109,8 @@ void TStatusBar::mouseDoubleClickEvent(QMouseEvent *event)
 TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
 {
     setReadOnly(true);
+    // Nobody edits these boxes, so refilling them must not pile up undo steps.
+    setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WordWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
