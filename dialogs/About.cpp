@@ -43,8 +43,8 @@ QLabel *label(QWidget *owner, const char *name, const QString &text, const QRect
 {
     auto *result = new QLabel(text, owner);
     result->setObjectName(QLatin1String(name));
-    result->setGeometry(geometry);
     result->setFont(font);
+    PlaceLabel(result, geometry);
     QPalette palette = result->palette();
     palette.setColor(QPalette::WindowText, colour);
     result->setPalette(palette);

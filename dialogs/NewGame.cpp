@@ -2,6 +2,7 @@
 #include "dialogs/NewGame.h"
 
 #include "main/Main.h"
+#include "main/Widgets.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,7 +35,7 @@ TFormNewGame::TFormNewGame(QWidget *owner)
 
     Label1 = new QLabel(QStringLiteral("Enter your name:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 9, 80, 13);
+    PlaceLabel(Label1, {8, 9, 80, 13});
 
     edtPlayerName = new QLineEdit(this);
     edtPlayerName->setObjectName(QStringLiteral("edtPlayerName"));

@@ -34,8 +34,8 @@ QLabel *headline(QWidget *owner, const char *name, const QString &text, const QR
 {
     auto *label = new QLabel(text, owner);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
     label->setFont(FaceFont(FontFace::Serif, 32, true, true));
+    PlaceLabel(label, geometry);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
     label->setPalette(palette);
@@ -46,7 +46,7 @@ QLabel *heading(QWidget *owner, const char *name, const QString &text, const QRe
 {
     auto *label = new QLabel(text, owner);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    PlaceLabel(label, geometry);
     return label;
 }
 

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include <algorithm>
+
 QFont FaceFont(FontFace face, int pixelSize, bool bold, bool italic)
 {
     QFont font;
@@ -31,6 +33,13 @@ QFont FaceFont(FontFace face, int pixelSize, bool bold, bool italic)
     font.setBold(bold);
     font.setItalic(italic);
     return font;
+}
+
+void PlaceLabel(QLabel *label, const QRect &geometry)
+{
+    const QRect ink = QFontMetrics(label->font()).tightBoundingRect(label->text());
+    label->setGeometry(geometry.x(), geometry.y(), std::max(geometry.width(), ink.right() + 2),
+                       std::max(geometry.height(), ink.height() + 2));
 }
 
 TImage::TImage(QWidget *owner) : QLabel(owner)
@@ -111,6 +120,7 @@ TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
     setReadOnly(true);
     // Nobody edits these boxes, so refilling them must not pile up undo steps.
     setUndoRedoEnabled(false);
+    setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WordWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -14,6 +14,10 @@
 enum class FontFace { SansSerif, Serif, Monospace };
 QFont FaceFont(FontFace face, int pixelSize, bool bold = false, bool italic = false);
 
+// Places a label as laid out, widened where this platform's face draws the text a few pixels
+// wider than the layout's, so that no letter is cut off.
+void PlaceLabel(QLabel *label, const QRect &geometry);
+
 // A card picture: a stretched bitmap carrying a pair id in its Tag.
 class TImage : public QLabel {
     Q_OBJECT
