@@ -35,7 +35,6 @@ void DestroyForm(T *&reference)
 void PrepareApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("duplora"));
-    app.setApplicationDisplayName(QStringLiteral("Duplora"));
     app.setApplicationVersion(QStringLiteral("1.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("duplora"));
     QApplication::setFont(FaceFont(FontFace::SansSerif, DefaultFontPixels));

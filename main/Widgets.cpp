@@ -121,6 +121,8 @@ TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
     // Nobody edits these boxes, so refilling them must not pile up undo steps.
     setUndoRedoEnabled(false);
     setTabChangesFocus(true);
+    // A thin inner margin, as the boxes are laid out for a narrower face than Debian has.
+    document()->setDocumentMargin(1);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WordWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -126,6 +126,14 @@ void TestAbout::memos()
     QCOMPARE(info.fixedPitch(), monospaced);
     if (!monospaced) {
         QCOMPARE(memo->Lines(), lines);
+        // Wrapped in this face, the whole notice still fits the box, which cannot scroll.
+        FormAbout->show();
+        const int margin = int(memo->document()->documentMargin());
+        const QRect room = memo->viewport()->rect().adjusted(margin, margin, -margin, -margin);
+        int height = 0;
+        for (const QString &line : lines)
+            height += QFontMetrics(memo->font()).boundingRect(QRect(0, 0, room.width(), 1000), Qt::TextWordWrap, line).height();
+        QVERIFY2(height <= room.height(), qPrintable(QStringLiteral("%1 > %2").arg(height).arg(room.height())));
         QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         return;
     }

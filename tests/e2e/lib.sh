@@ -1,0 +1,88 @@
+# Helpers for driving the real program under Xvfb with xdotool. Source it.
+# Needs: DUPLORA (the program), SOURCE_DIR (folder with Images/), ARTIFACTS (where screenshots go).
+
+set -euo pipefail
+
+mkdir -p "$ARTIFACTS"
+XVFB_PID=""
+APP_PID=""
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    shot "failure" || true
+    exit 1
+}
+
+start_xvfb() {
+    local fdfile
+    fdfile="$(mktemp)"
+    # -noreset: the server must not reset when the last client leaves.
+    Xvfb -noreset -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >"$ARTIFACTS/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+    [ "$DISPLAY" != ":" ] || fail "Xvfb did not start"
+}
+
+# start_app DIR: runs the program with DIR as working directory, its output into a file.
+start_app() {
+    (cd "$1" && exec "$DUPLORA") >"$ARTIFACTS/app.log" 2>&1 &
+    APP_PID=$!
+}
+
+# wait_window TITLE-REGEX [seconds]: prints the id of the visible window with that title.
+wait_window() {
+    local id
+    for _ in $(seq $((${2:-10} * 10))); do
+        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n1 || true)"
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# geometry ID: prints "X Y W H".
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+# click_at ID X Y [repeat]: left click at window coordinates.
+click_at() {
+    xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1
+}
+
+# ocr SHOT X Y W H: the text in that part of a screenshot (small UI text is scaled up first).
+ocr() {
+    convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -resize 400% -colorspace Gray -threshold 60% \
+        "$ARTIFACTS/$1-ocr.png"
+    tesseract "$ARTIFACTS/$1-ocr.png" - --psm 6 2>/dev/null | tr '\n' ' '
+}
+
+shot() {
+    import -window root "$ARTIFACTS/$1.png"
+}
+
+# wait_exit: waits for the program to end and prints its exit code.
+wait_exit() {
+    local code=0
+    for _ in $(seq 100); do
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    wait "$APP_PID" || code=$?
+    APP_PID=""
+    echo "$code"
+}
