@@ -3,7 +3,9 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 #include <QSignalSpy>
+#include <QTimer>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -31,6 +33,8 @@ private slots:
     void doubleClickRouting();
     void fastSecondClickOnACellIsAClick();
     void cellsSpeakTheirState();
+    void closingEndsTheRunWithZero_data();
+    void closingEndsTheRunWithZero();
 };
 
 namespace {
@@ -201,6 +205,31 @@ void TestMainWindow::cellsSpeakTheirState()
     clickCard(7);
     QCOMPARE(FormMain->Cell(7)->accessibleName(),
              QStringLiteral("Card 7, face up, pair %1").arg(FormMain->FindImage(7)->Tag()));
+}
+
+void TestMainWindow::closingEndsTheRunWithZero_data()
+{
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("Game > Exit") << true;
+    QTest::newRow("title-bar close button") << false;
+}
+
+void TestMainWindow::closingEndsTheRunWithZero()
+{
+    QFETCH(bool, byMenu);
+    DestroyForms();
+    QTimer::singleShot(0, qApp, [byMenu] {
+        QVERIFY(FormMain && FormMain->isVisible());
+        if (byMenu) {
+            FormMain->Exit1->trigger();
+        } else {
+            // What the window manager's close button asks of the window.
+            FormMain->windowHandle()->close();
+        }
+    });
+    QCOMPARE(Run(*static_cast<TApplication *>(qApp)), 0);
+    QVERIFY(!FormMain);
+    QVERIFY(seen().errors.isEmpty());
 }
 
 DUPLORA_TEST_MAIN(TestMainWindow)

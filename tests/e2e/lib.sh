@@ -75,14 +75,15 @@ shot() {
     import -window root "$ARTIFACTS/$1.png"
 }
 
-# wait_exit: waits for the program to end and prints its exit code.
+# wait_exit: waits for the program to end and leaves its exit code in EXIT_CODE. Called
+# directly, not in $(...), since only this shell can wait for its own child.
 wait_exit() {
-    local code=0
-    for _ in $(seq 100); do
+    EXIT_CODE=0
+    for _ in $(seq 300); do
         kill -0 "$APP_PID" 2>/dev/null || break
         sleep 0.1
     done
-    wait "$APP_PID" || code=$?
+    kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end"
+    wait "$APP_PID" || EXIT_CODE=$?
     APP_PID=""
-    echo "$code"
 }

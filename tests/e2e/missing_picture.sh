@@ -18,7 +18,8 @@ text="$(ocr missing-picture "$bx" "$by" "$w" "$h")"
 echo "$text" | grep -q '7\.bmp' || fail "the box says '$text'"
 # OK sits at the bottom right of the box.
 xdotool mousemove $((bx + w - 50)) $((by + h - 22)) click 1
-code="$(wait_exit)"
+wait_exit
+code=$EXIT_CODE
 rm -rf "$work"
 [ "$code" != 0 ] || fail "a failed start-up exited with 0"
 echo "PASS: error box, exit code $code"

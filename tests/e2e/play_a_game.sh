@@ -70,6 +70,7 @@ sleep 0.5
 click_at "$main" 20 $((menu / 2))
 sleep 0.4
 xdotool key Down Down Return
-code="$(wait_exit)"
+wait_exit
+code=$EXIT_CODE
 [ "$code" = 0 ] || fail "Game > Exit ended with $code"
 echo "PASS: played through the real window; screenshots in $ARTIFACTS"
