@@ -36,7 +36,7 @@ void PrepareApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("duplora"));
     app.setApplicationVersion(QStringLiteral("1.0"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("duplora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.duplora.Duplora"));
     QApplication::setFont(FaceFont(FontFace::SansSerif, DefaultFontPixels));
 }
 

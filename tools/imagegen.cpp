@@ -107,7 +107,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 3 && args[0] == QLatin1String("--icon")) {
-        // The program's icon: the first face, rounded to the icon's size.
+        // The program's icon: the star face, drawn at the icon's size.
         const int size = args[2].toInt();
         if (!face(5, size).save(args[1], "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(args[1]));
