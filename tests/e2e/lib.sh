@@ -19,11 +19,12 @@ fail() {
     exit 1
 }
 
+# start_xvfb [WIDTHxHEIGHT]
 start_xvfb() {
     local fdfile
     fdfile="$(mktemp)"
     # -noreset: the server must not reset when the last client leaves.
-    Xvfb -noreset -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >"$ARTIFACTS/xvfb.log" 2>&1 &
+    Xvfb -noreset -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fdfile" >"$ARTIFACTS/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$fdfile" ] && break
@@ -64,11 +65,22 @@ click_at() {
     xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1
 }
 
-# ocr SHOT X Y W H: the text in that part of a screenshot (small UI text is scaled up first).
-ocr() {
+# Small UI text is scaled up and made black on white before tesseract reads it.
+ocr_prepare() {
     convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -resize 400% -colorspace Gray -threshold 60% \
         "$ARTIFACTS/$1-ocr.png"
+}
+
+# ocr SHOT X Y W H: the text in that part of a screenshot.
+ocr() {
+    ocr_prepare "$@"
     tesseract "$ARTIFACTS/$1-ocr.png" - --psm 6 2>/dev/null | tr '\n' ' '
+}
+
+# ocr_digits SHOT X Y W H: the number on one line in that part of a screenshot.
+ocr_digits() {
+    ocr_prepare "$@"
+    tesseract "$ARTIFACTS/$1-ocr.png" - --psm 7 -c tessedit_char_whitelist=0123456789 2>/dev/null | tr -d ' \n'
 }
 
 shot() {

@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# A player who only looks at the screen plays a whole game in the real window: it turns cards
+# with xdotool, tells faces apart by comparing screenshots of the cells (the two faces of a pair
+# are pixel-equal), remembers what it saw, and checks every remembered face again when it turns
+# the card, since cards may change places while it waits. At the end the results window must
+# list the player with the number of attempts the bot counted.
+# Needs PLAYER (the name to type) besides what lib.sh needs; WAIT_EVERY=N makes the bot pause
+# for a few seconds after every N attempts, so that hidden cards have time to move.
+source "$(dirname "$0")/lib.sh"
+
+PLAYER="${PLAYER:?the player name}"
+WAIT_EVERY="${WAIT_EVERY:-0}"
+PAUSE_S=4.5
+CELLS=36
+PAIRS=18
+PITCH=56
+MARGIN=8
+PICTURE=51
+SCREEN="$ARTIFACTS/screen.miff"
+
+start_xvfb
+start_app "$SOURCE_DIR"
+main="$(wait_window '^Duplora$' 20)" || fail "the main window never appeared"
+sleep 0.5
+read -r _ _ _ h < <(geometry "$main")
+menu=$((h - 367))
+
+# Game > New and the player's name.
+click_at "$main" 20 $((menu / 2))
+sleep 0.4
+xdotool key Down Return
+wait_window '^New game$' >/dev/null || fail "no name dialog"
+xdotool type --delay 50 "$PLAYER"
+xdotool key Return
+for _ in $(seq 50); do
+    [ "$(xdotool getwindowname "$main")" = "Duplora - $PLAYER" ] && break
+    sleep 0.1
+done
+
+# The picture of cell n (0-based) in window coordinates: left, top.
+cell_left() { echo $((MARGIN + 1 + PITCH * ($1 % 6))); }
+cell_top() { echo $((menu + MARGIN + 1 + PITCH * ($1 / 6))); }
+CROPS=()
+for ((n = 0; n < CELLS; n++)); do
+    CROPS+=("(" -clone 0 -crop "${PICTURE}x${PICTURE}+$(cell_left $n)+$(cell_top $n)" +repage ")")
+done
+
+# Grabs the window and leaves the pixel signature of every cell's picture in SIG[0..35].
+grab() {
+    import -window "$main" "$SCREEN"
+    mapfile -t SIG < <(convert "$SCREEN" "${CROPS[@]}" -delete 0 -format '%#\n' info:)
+    [ ${#SIG[@]} -eq $CELLS ] || fail "could not read the cells off the screen"
+}
+
+grab
+shot "01-face-down"
+DOWN="${SIG[0]}"
+for ((n = 0; n < CELLS; n++)); do
+    [ "${SIG[$n]}" = "$DOWN" ] || fail "cell $((n + 1)) is not face down after Game > New"
+done
+
+declare -A SEEN=()    # cell -> the signature last seen there
+declare -A MATCHED=() # cell -> 1 once its pair is found
+PENDING=()            # the two cards of the last mismatch, still face up
+attempts=0
+pairs=0
+stale=0
+
+# turn N: clicks cell N and waits until its face shows; leaves the face in FACE.
+turn() {
+    local n=$1
+    xdotool mousemove --window "$main" $(($(cell_left "$n") + PICTURE / 2)) $(($(cell_top "$n") + PICTURE / 2)) click 1
+    for _ in $(seq 50); do
+        grab
+        [ "${SIG[$n]}" != "$DOWN" ] && break
+        sleep 0.1
+    done
+    FACE="${SIG[$n]}"
+    [ "$FACE" != "$DOWN" ] || fail "cell $((n + 1)) did not turn"
+    if [ -n "${SEEN[$n]:-}" ] && [ "${SEEN[$n]}" != "$FACE" ]; then
+        stale=$((stale + 1))
+    fi
+    SEEN[$n]="$FACE"
+}
+
+is_pending() { [ "${PENDING[0]:-x}" = "$1" ] || [ "${PENDING[1]:-x}" = "$1" ]; }
+
+# remembered FACE SKIP: a hidden card the bot believes shows FACE, other than cell SKIP, in
+# FOUND; empty if none.
+remembered() {
+    FOUND=""
+    local n
+    for ((n = 0; n < CELLS; n++)); do
+        if [ -z "${MATCHED[$n]:-}" ] && [ "$n" != "$2" ] && [ "${SEEN[$n]:-}" = "$1" ]; then
+            FOUND=$n
+            return
+        fi
+    done
+}
+
+# unknown SKIP: a hidden card never seen, other than SKIP, in FOUND; failing that, any hidden
+# card but SKIP and the face-up mismatch.
+unknown() {
+    FOUND=""
+    local n
+    for ((n = 0; n < CELLS; n++)); do
+        if [ -z "${MATCHED[$n]:-}" ] && [ "$n" != "$1" ] && [ -z "${SEEN[$n]:-}" ]; then
+            FOUND=$n
+            return
+        fi
+    done
+    for ((n = 0; n < CELLS; n++)); do
+        if [ -z "${MATCHED[$n]:-}" ] && [ "$n" != "$1" ] && ! is_pending "$n"; then
+            FOUND=$n
+            return
+        fi
+    done
+}
+
+while [ $pairs -lt $PAIRS ]; do
+    [ $attempts -lt 200 ] || fail "no end after 200 attempts"
+    # First card: one of a pair the bot believes it knows, else a card never seen. A face-up
+    # card of the last mismatch takes no click on its picture, so it is never the first card.
+    first=""
+    for ((n = 0; n < CELLS; n++)); do
+        [ -n "${MATCHED[$n]:-}" ] || [ -z "${SEEN[$n]:-}" ] || is_pending "$n" && continue
+        remembered "${SEEN[$n]}" "$n"
+        if [ -n "$FOUND" ]; then
+            first=$n
+            break
+        fi
+    done
+    if [ -z "$first" ]; then
+        unknown ""
+        first=$FOUND
+    fi
+    turn "$first"
+    PENDING=()
+    face1="$FACE"
+    remembered "$face1" "$first"
+    [ -n "$FOUND" ] || unknown "$first"
+    second=$FOUND
+    if [ $pairs -eq $((PAIRS - 1)) ]; then
+        # The last pair ends the game: the results window opens at once, over the board.
+        xdotool mousemove --window "$main" $(($(cell_left "$second") + PICTURE / 2)) $(($(cell_top "$second") + PICTURE / 2)) click 1
+        attempts=$((attempts + 1))
+        top="$(wait_window '^Top 10$' 10)" || fail "the last pair did not end the game"
+        pairs=$PAIRS
+        break
+    fi
+    turn "$second"
+    attempts=$((attempts + 1))
+    if [ "$FACE" = "$face1" ]; then
+        MATCHED[$first]=1
+        MATCHED[$second]=1
+        pairs=$((pairs + 1))
+    else
+        PENDING=("$first" "$second")
+    fi
+    [ $attempts -eq 1 ] && shot "02-first-attempt"
+    if [ "$WAIT_EVERY" -gt 0 ] && [ $((attempts % WAIT_EVERY)) -eq 0 ]; then
+        sleep "$PAUSE_S"
+    fi
+done
+
+sleep 0.5
+shot "03-top10"
+read -r tx ty _ _ < <(geometry "$top")
+name="$(ocr 03-top10 $((tx + 8)) $((ty + 64)) 217 18)"
+count="$(ocr_digits 03-top10 $((tx + 320)) $((ty + 64)) 97 18)"
+echo "bot: $pairs pairs in $attempts attempts; $stale remembered faces had moved; results list '$name' with '$count'"
+echo "$name" | grep -qw "$PLAYER" || fail "the results list '$name', not $PLAYER"
+[ "$count" = "$attempts" ] || fail "the results give $count attempts, the bot counted $attempts"
+case "$PLAYER" in
+    [Ff]*) [ $stale = 0 ] || fail "cards moved in a game of $PLAYER, who plays without the reshuffle" ;;
+esac
+click_at "$top" 340 432
+sleep 0.5
+
+# The finished board: every card face up, each face exactly twice.
+grab
+shot "04-finished-board"
+faces="$(printf '%s\n' "${SIG[@]}" | sort | uniq -c | awk '$1 == 2' | wc -l)"
+[ "$faces" = $PAIRS ] || fail "the finished board shows $faces pairs, not $PAIRS"
+
+click_at "$main" 20 $((menu / 2))
+sleep 0.4
+xdotool key Down Down Return
+wait_exit
+[ "$EXIT_CODE" = 0 ] || fail "Game > Exit ended with $EXIT_CODE"
+echo "PASS: $PLAYER found all $PAIRS pairs by looking at the screen; screenshots in $ARTIFACTS"
