@@ -56,9 +56,21 @@ quint16 le16(const QByteArray &b, int at) { return quint16(quint8(b[at]) | (quin
     throw Exception(QStringLiteral("Cannot load the picture \"%1\": %2.").arg(path, what));
 }
 
+// What a bitmap's header says about its pixels.
+struct BitmapLayout {
+    qint64 dataOffset = 0;
+    qint64 width = 0;
+    qint64 height = 0;
+    bool topDown = false;
+    int bitsPerPixel = 0;
+    quint32 compression = 0;
+    qint64 rowBytes() const { return ((width * bitsPerPixel + 31) / 32) * 4; }
+};
+constexpr quint32 Uncompressed = 0;
+
 // Qt's reader accepts truncated files (leaving rows uninitialised) and believes any size a
 // header claims, so the header is checked against the file before Qt sees it.
-void checkBitmapHeader(const QString &path, const QByteArray &head, qint64 fileSize)
+BitmapLayout checkBitmapHeader(const QString &path, const QByteArray &head, qint64 fileSize)
 {
     constexpr int FileHeaderSize = 14;
     constexpr int CoreHeaderSize = 12;
@@ -88,7 +100,8 @@ void checkBitmapHeader(const QString &path, const QByteArray &head, qint64 fileS
     } else {
         refuse(path, QStringLiteral("the bitmap header is of an unknown kind"));
     }
-    height = height < 0 ? -height : height;
+    const bool topDown = height < 0;
+    height = topDown ? -height : height;
     if (width < 1 || height < 1)
         refuse(path, QStringLiteral("the bitmap has no pixels"));
     if (width > MaxBitmapSide || height > MaxBitmapSide)
@@ -98,14 +111,39 @@ void checkBitmapHeader(const QString &path, const QByteArray &head, qint64 fileS
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default: refuse(path, QStringLiteral("the bitmap has an unknown colour depth"));
     }
-    constexpr quint32 Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
-    qint64 needed = qint64(dataOffset);
-    if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields) {
-        const qint64 rowBytes = ((width * bitsPerPixel + 31) / 32) * 4;
-        needed += rowBytes * height;
-    }
+    const BitmapLayout layout{qint64(dataOffset), width, height, topDown, bitsPerPixel, compression};
+    constexpr quint32 BitFields = 3, AlphaBitFields = 6;
+    qint64 needed = layout.dataOffset;
+    if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields)
+        needed += layout.rowBytes() * height;
     if (fileSize < needed)
         refuse(path, QStringLiteral("the file is truncated (%1 of %2 bytes)").arg(fileSize).arg(needed));
+    return layout;
+}
+
+// The cards' own kind of bitmap, 24 bits a pixel and uncompressed, is copied row by row: Qt's
+// general reader takes a tenth of a millisecond for each, and a deal reads 36 of them.
+QImage readTrueColour(const QString &path, QFile &file, const BitmapLayout &layout)
+{
+    const qint64 rowBytes = layout.rowBytes();
+    if (!file.seek(layout.dataOffset))
+        refuse(path, QStringLiteral("the file is truncated"));
+    const QByteArray rows = file.read(rowBytes * layout.height);
+    if (rows.size() != rowBytes * layout.height)
+        refuse(path, QStringLiteral("the file is truncated"));
+    QImage image(int(layout.width), int(layout.height), QImage::Format_RGB32);
+    if (image.isNull())
+        refuse(path, QStringLiteral("there is not enough memory for its %1 × %2 pixels").arg(layout.width).arg(layout.height));
+    const int width = int(layout.width);
+    const int height = int(layout.height);
+    for (int y = 0; y < height; ++y) {
+        const qint64 sourceRow = layout.topDown ? y : height - 1 - y;
+        const auto *in = reinterpret_cast<const uchar *>(rows.constData() + sourceRow * rowBytes);
+        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x, in += 3)
+            out[x] = qRgb(in[2], in[1], in[0]);
+    }
+    return image;
 }
 
 } // namespace
@@ -232,10 +270,13 @@ QImage ReadBitmap(const QString &path)
     if (info.isDir())
         refuse(path, QStringLiteral("it is a folder, not a file"));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: the file is read in two large pieces, header and rows.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         refuse(path, QStringLiteral("the file cannot be opened (%1)").arg(file.errorString()));
     constexpr int HeadBytes = 54;
-    checkBitmapHeader(path, file.read(HeadBytes), file.size());
+    const BitmapLayout layout = checkBitmapHeader(path, file.read(HeadBytes), file.size());
+    if (layout.bitsPerPixel == 24 && layout.compression == Uncompressed)
+        return readTrueColour(path, file, layout);
     file.seek(0);
     QImageReader reader(&file, "bmp");
     reader.setAllocationLimit(BitmapAllocationLimitMb);

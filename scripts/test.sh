@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero when anything fails.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick tesseract-ocr dpkg-dev file lintian desktop-file-utils appstream)
+TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick tesseract-ocr dpkg-dev file lintian desktop-file-utils appstream valgrind)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 status=0

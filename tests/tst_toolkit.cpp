@@ -11,12 +11,31 @@ namespace {
 QByteArray le32(quint32 v) { return QByteArray(1, char(v)) + char(v >> 8) + char(v >> 16) + char(v >> 24); }
 QByteArray le16(quint16 v) { return QByteArray(1, char(v)) + char(v >> 8); }
 
-// A 24-bit bitmap header claiming width × height, followed by `pixels` bytes.
+// A 24-bit bitmap header claiming width × height (negative: top row first), followed by
+// `pixels` bytes of grey.
 QByteArray bitmapHeader(qint32 width, qint32 height, int pixels)
 {
     const QByteArray info = le32(40) + le32(quint32(width)) + le32(quint32(height)) + le16(1) + le16(24) + le32(0)
         + le32(0) + le32(2835) + le32(2835) + le32(0) + le32(0);
     return "BM" + le32(quint32(54 + pixels)) + le32(0) + le32(54) + info + QByteArray(pixels, '\x7f');
+}
+
+// A complete bitmap whose every byte differs from its neighbours, so that a swapped channel,
+// a row out of order or a skipped padding byte all show.
+QByteArray patternBitmap(qint32 width, qint32 height)
+{
+    const int rowBytes = (width * 3 + 3) / 4 * 4;
+    QByteArray file = bitmapHeader(width, height, rowBytes * qAbs(height));
+    for (int i = 54; i < file.size(); ++i)
+        file[i] = char(i * 37 + 11);
+    return file;
+}
+
+QImage qtReads(const QByteArray &file)
+{
+    QImage image;
+    image.loadFromData(file, "bmp");
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -29,6 +48,7 @@ private slots:
 
     void badPictures_data();
     void badPictures();
+    void goodPictureReads_data();
     void goodPictureReads();
     void throwingHandlerLeavesLoopRunning();
     void errorBoxesNeverNest();
@@ -83,19 +103,35 @@ void TestToolkit::badPictures()
     }
 }
 
+void TestToolkit::goodPictureReads_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    for (int pair = 1; pair <= 18; ++pair) {
+        QFile f(QStringLiteral("Images/%1.bmp").arg(pair));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QTest::addRow("picture %d", pair) << f.readAll();
+    }
+    QTest::newRow("rows padded, bottom row first") << patternBitmap(5, 3);
+    QTest::newRow("rows padded, top row first") << patternBitmap(5, -3);
+    QTest::newRow("one pixel") << patternBitmap(1, 1);
+    QTest::newRow("exactly the bytes asked for") << bitmapHeader(4, 4, 12 * 4);
+}
+
 void TestToolkit::goodPictureReads()
 {
-    // A bitmap with exactly the bytes its header asks for is read, all pixels set.
+    // Every pixel as Qt's own reader sees it.
+    QFETCH(QByteArray, content);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("small.bmp"));
+    const QString path = dir.filePath(QStringLiteral("good.bmp"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bitmapHeader(4, 4, 12 * 4));
+    f.write(content);
     f.close();
+    const QImage expected = qtReads(content);
+    QVERIFY(!expected.isNull());
     const QImage image = ReadBitmap(path);
-    QCOMPARE(image.size(), QSize(4, 4));
-    QCOMPARE(image.pixelColor(3, 3), QColor(0x7f, 0x7f, 0x7f));
-    QCOMPARE(ReadBitmap(QStringLiteral("Images/18.bmp")).size(), QSize(102, 102));
+    QCOMPARE(image.format(), QImage::Format_RGB32);
+    QCOMPARE(image, expected);
 }
 
 void TestToolkit::throwingHandlerLeavesLoopRunning()

@@ -166,8 +166,9 @@ done
 sleep 0.5
 shot "03-top10"
 read -r tx ty _ _ < <(geometry "$top")
-name="$(ocr 03-top10 $((tx + 8)) $((ty + 64)) 217 18)"
-count="$(ocr_digits 03-top10 $((tx + 320)) $((ty + 64)) 97 18)"
+# The first line of each column, inside the memo's frame.
+name="$(ocr 03-top10 $((tx + 9)) $((ty + 65)) 215 17)"
+count="$(ocr_digits 03-top10 $((tx + 321)) $((ty + 65)) 95 17)"
 echo "bot: $pairs pairs in $attempts attempts; $stale remembered faces had moved; results list '$name' with '$count'"
 echo "$name" | grep -qw "$PLAYER" || fail "the results list '$name', not $PLAYER"
 [ "$count" = "$attempts" ] || fail "the results give $count attempts, the bot counted $attempts"

@@ -65,22 +65,24 @@ click_at() {
     xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1
 }
 
-# Small UI text is scaled up and made black on white before tesseract reads it.
+# Small UI text is scaled up, made black on white and given a white margin (tesseract misses
+# letters that touch the edge) before it is read. Leaves the prepared picture's name in OCR_IN.
 ocr_prepare() {
+    OCR_IN="$ARTIFACTS/$1-ocr-$2-$3.png"
     convert "$ARTIFACTS/$1.png" -crop "$4x$5+$2+$3" +repage -resize 400% -colorspace Gray -threshold 60% \
-        "$ARTIFACTS/$1-ocr.png"
+        -bordercolor white -border 40 "$OCR_IN"
 }
 
 # ocr SHOT X Y W H: the text in that part of a screenshot.
 ocr() {
     ocr_prepare "$@"
-    tesseract "$ARTIFACTS/$1-ocr.png" - --psm 6 2>/dev/null | tr '\n' ' '
+    tesseract "$OCR_IN" - --psm 6 2>/dev/null | tr '\n' ' '
 }
 
 # ocr_digits SHOT X Y W H: the number on one line in that part of a screenshot.
 ocr_digits() {
     ocr_prepare "$@"
-    tesseract "$ARTIFACTS/$1-ocr.png" - --psm 7 -c tessedit_char_whitelist=0123456789 2>/dev/null | tr -d ' \n'
+    tesseract "$OCR_IN" - --psm 7 -c tessedit_char_whitelist=0123456789 2>/dev/null | tr -d ' \n'
 }
 
 shot() {
