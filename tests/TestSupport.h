@@ -9,8 +9,10 @@
 #include "main/Main.h"
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
@@ -127,6 +129,45 @@ inline bool deckIsSound(QString *why = nullptr)
     }
     return true;
 }
+
+// Every test function starts with fresh windows and hooks and leaves nothing behind.
+class GameTest : public QObject {
+    Q_OBJECT
+protected slots:
+    void init()
+    {
+        installHooks();
+        CreateForms();
+    }
+    void cleanup()
+    {
+        DestroyForms();
+        TestHooks::Reset();
+    }
+};
+
+// A copy of Images/ in a temporary folder, all pictures but those left out, as the working
+// folder for as long as it lives.
+class PictureFolder {
+public:
+    explicit PictureFolder(const QList<int> &leftOut = {})
+    {
+        ok = QDir().mkpath(dir.filePath(QStringLiteral("Images")));
+        for (int k = 1; k <= TFormMain::PairCount; ++k)
+            if (!leftOut.contains(k))
+                ok = QFile::copy(TFormMain::PicturePath(k), dir.filePath(TFormMain::PicturePath(k))) && ok;
+        QDir::setCurrent(dir.path());
+    }
+    ~PictureFolder() { QDir::setCurrent(home); }
+    PictureFolder(const PictureFolder &) = delete;
+    PictureFolder &operator=(const PictureFolder &) = delete;
+    QString filePath(const QString &relative) const { return dir.filePath(relative); }
+    bool ok = false;
+
+private:
+    QString home = QDir::currentPath();
+    QTemporaryDir dir;
+};
 
 // Runs a test class inside the game's own application object, from the folder with Images/.
 #define DUPLORA_TEST_MAIN(TestClass)                                                                             \

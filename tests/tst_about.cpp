@@ -4,19 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-class TestAbout : public QObject {
+class TestAbout : public GameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        installHooks();
-        CreateForms();
-    }
-    void cleanup()
-    {
-        DestroyForms();
-        TestHooks::Reset();
-    }
 
     void window();
     void labels_data();

@@ -2,21 +2,10 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
-class TestDeck : public QObject {
+class TestDeck : public GameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        installHooks();
-        CreateForms();
-    }
-    void cleanup()
-    {
-        DestroyForms();
-        TestHooks::Reset();
-    }
 
     void dealIsShuffledFaceUpAndSound();
     void randomCardNumberFolds_data();
@@ -128,13 +117,8 @@ void TestDeck::failedSwapChangesNothing()
 {
     // Reading the second picture used to fail after the first card had already changed, leaving
     // it with one pair's picture under the other's id.
-    QTemporaryDir dir;
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Images"))));
-    for (int k = 1; k <= TFormMain::PairCount; ++k)
-        QVERIFY(QFile::copy(TFormMain::PicturePath(k), dir.filePath(TFormMain::PicturePath(k))));
-    const QString home = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    const auto back = qScopeGuard([&home] { QDir::setCurrent(home); });
+    const PictureFolder folder;
+    QVERIFY(folder.ok);
     QList<int> pairs = cardsOfPair(FormMain->FindImage(1)->Tag());
     TImage *a = FormMain->FindImage(1);
     TImage *b = nullptr;
@@ -164,12 +148,9 @@ void TestDeck::startUpWithoutAPicture()
 {
     QFETCH(QString, damage);
     DestroyForms();
-    QTemporaryDir dir;
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Images"))));
-    for (int k = 1; k <= TFormMain::PairCount; ++k)
-        if (k != 7)
-            QVERIFY(QFile::copy(TFormMain::PicturePath(k), dir.filePath(TFormMain::PicturePath(k))));
-    const QString broken = dir.filePath(QStringLiteral("Images/7.bmp"));
+    const PictureFolder folder({7});
+    QVERIFY(folder.ok);
+    const QString broken = folder.filePath(QStringLiteral("Images/7.bmp"));
     if (damage == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(broken));
     if (damage == QLatin1String("text")) {
@@ -177,9 +158,6 @@ void TestDeck::startUpWithoutAPicture()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
-    const QString home = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    const auto back = qScopeGuard([&home] { QDir::setCurrent(home); });
 
     // The failure used to end with exit code 0, as if the game had run.
     const int code = Run(*static_cast<TApplication *>(qApp));

@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <fstream>
 
@@ -38,19 +37,9 @@ long residentKb()
 
 } // namespace
 
-class TestGame : public QObject {
+class TestGame : public GameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        installHooks();
-        CreateForms();
-    }
-    void cleanup()
-    {
-        DestroyForms();
-        TestHooks::Reset();
-    }
 
     void wholeGame();
     void mismatchTurnsDownAtTheNextClick();
@@ -386,13 +375,8 @@ void TestGame::failedReshuffleLeavesTheBoardSound()
 {
     // A picture gone mid-game: the tick fails, shows its error once, and the board stays sound.
     startGame(QStringLiteral("Ana"));
-    QTemporaryDir dir;
-    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Images"))));
-    for (int k = 1; k <= TFormMain::PairCount; ++k)
-        if (k != 9)
-            QVERIFY(QFile::copy(TFormMain::PicturePath(k), dir.filePath(TFormMain::PicturePath(k))));
-    const QString home = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    auto folder = std::make_unique<PictureFolder>(QList<int>{9});
+    QVERIFY(folder->ok);
     int failures = 0;
     for (int tick = 0; tick < 200; ++tick) {
         try {
@@ -402,7 +386,7 @@ void TestGame::failedReshuffleLeavesTheBoardSound()
             ++failures;
         }
     }
-    QDir::setCurrent(home);
+    folder.reset();
     QVERIFY(failures > 0);
     QString why;
     QVERIFY2(deckIsSound(&why), qPrintable(why));

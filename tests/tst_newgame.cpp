@@ -56,19 +56,9 @@ struct Snapshot {
 
 } // namespace
 
-class TestNewGame : public QObject {
+class TestNewGame : public GameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        installHooks();
-        CreateForms();
-    }
-    void cleanup()
-    {
-        DestroyForms();
-        TestHooks::Reset();
-    }
 
     void dialogLayout();
     void startsAGame_data();
@@ -281,15 +271,16 @@ void TestNewGame::failedShuffleLeavesNoGameRunning()
     // A picture failing during the shuffle of Game > New used to leave the previous game's
     // clock and counters running over a half-prepared board.
     startGame(QStringLiteral("Ana"));
-    const QString home = QDir::currentPath();
-    QTemporaryDir empty;
-    QDir::setCurrent(empty.path());
-    const auto back = qScopeGuard([&home] { QDir::setCurrent(home); });
-    QVERIFY_THROWS_EXCEPTION(Exception, startGame(QStringLiteral("Bob")));
-    QVERIFY(!FormMain->GameRunning());
-    QVERIFY(!FormMain->CheatTimer->Enabled());
-    QCOMPARE(FormMain->ResultCount, 0);
-    QDir::setCurrent(home);
+    {
+        QList<int> all;
+        for (int k = 1; k <= TFormMain::PairCount; ++k)
+            all << k;
+        const PictureFolder none(all);
+        QVERIFY_THROWS_EXCEPTION(Exception, startGame(QStringLiteral("Bob")));
+        QVERIFY(!FormMain->GameRunning());
+        QVERIFY(!FormMain->CheatTimer->Enabled());
+        QCOMPARE(FormMain->ResultCount, 0);
+    }
     startGame(QStringLiteral("Bob"));
     QVERIFY(FormMain->GameRunning());
     QVERIFY(deckIsSound());

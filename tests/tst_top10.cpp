@@ -44,19 +44,9 @@ QStringList names(const QList<int> &indices, const QList<Game> &games)
 
 Q_DECLARE_METATYPE(QList<Game>)
 
-class TestTop10 : public QObject {
+class TestTop10 : public GameTest {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        installHooks();
-        CreateForms();
-    }
-    void cleanup()
-    {
-        DestroyForms();
-        TestHooks::Reset();
-    }
 
     void rankings_data();
     void rankings();
