@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,6 +129,33 @@ inline bool deckIsSound(QString *why = nullptr)
         }
     }
     return true;
+}
+
+// A label where it was laid out, as high, at most a few pixels wider so that its text in this
+// platform's face is not cut off; empty when so, else what is wrong.
+inline QString misplaced(const QLabel *label, const QRect &laidOut)
+{
+    const QRect ink = QFontMetrics(label->font()).tightBoundingRect(label->text());
+    if (label->pos() != laidOut.topLeft() || label->height() != laidOut.height())
+        return QStringLiteral("%1 at %2,%3 height %4").arg(label->objectName()).arg(label->x()).arg(label->y()).arg(label->height());
+    if (label->width() < laidOut.width() || label->width() > laidOut.width() + 8)
+        return QStringLiteral("%1 is %2 wide").arg(label->objectName()).arg(label->width());
+    if (ink.right() >= label->width() || ink.height() > label->height())
+        return QStringLiteral("%1 cuts its text: ink %2 x %3").arg(label->objectName()).arg(ink.right()).arg(ink.height());
+    return {};
+}
+
+// Typing, deleting and pasting into a shown text box changes nothing in it.
+inline bool refusesTyping(TMemo *memo)
+{
+    const QString before = memo->toPlainText();
+    memo->setFocus();
+    QTest::keyClicks(memo, "typed");
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    QTest::keyClick(memo, Qt::Key_Delete);
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    return memo->toPlainText() == before;
 }
 
 // Every test function starts with fresh windows and hooks and leaves nothing behind.
