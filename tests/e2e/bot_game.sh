@@ -66,10 +66,12 @@ attempts=0
 pairs=0
 stale=0
 
+click_cell() { xdotool mousemove --window "$main" $(($(cell_left "$1") + PICTURE / 2)) $(($(cell_top "$1") + PICTURE / 2)) click 1; }
+
 # turn N: clicks cell N and waits until its face shows; leaves the face in FACE.
 turn() {
     local n=$1
-    xdotool mousemove --window "$main" $(($(cell_left "$n") + PICTURE / 2)) $(($(cell_top "$n") + PICTURE / 2)) click 1
+    click_cell "$n"
     for _ in $(seq 50); do
         grab
         [ "${SIG[$n]}" != "$DOWN" ] && break
@@ -142,7 +144,7 @@ while [ $pairs -lt $PAIRS ]; do
     second=$FOUND
     if [ $pairs -eq $((PAIRS - 1)) ]; then
         # The last pair ends the game: the results window opens at once, over the board.
-        xdotool mousemove --window "$main" $(($(cell_left "$second") + PICTURE / 2)) $(($(cell_top "$second") + PICTURE / 2)) click 1
+        click_cell "$second"
         attempts=$((attempts + 1))
         top="$(wait_window '^Top 10$' 10)" || fail "the last pair did not end the game"
         pairs=$PAIRS
