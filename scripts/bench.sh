@@ -25,14 +25,11 @@ if [ -z "$BIN" ]; then
     BIN="$ROOT/build-release"
 fi
 WORK="$(mktemp -d)"
-XVFB_PID=""
-APP_PID=""
-trap '[ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null; [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
-
-Xvfb -noreset -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
+# The end-to-end tests' helpers start the X server and drive the game; their files go to WORK.
+ARTIFACTS="$WORK"
+source "$ROOT/tests/e2e/lib.sh"
+trap 'cleanup; rm -rf "$WORK"' EXIT
+start_xvfb
 
 # CPU time of the whole process in ms, and the voluntary context switches of its main thread,
 # the thread the game's timers run on: each is one wake-up from sleep.
@@ -76,16 +73,10 @@ for ((run = 1; run <= RUNS; run++)); do
     one menu "$BIN/bench/duplora-bench-bare" --menu
     end_app
     one game "$BIN/duplora"
-    # A game with the hidden reshuffle: Game > New, a name, Enter.
-    main="$(xdotool search --onlyvisible --name '^Duplora$' | tail -n1)"
-    xdotool mousemove --window "$main" 20 9 click 1
-    sleep 0.3
-    xdotool key Down Return
-    sleep 0.5
-    xdotool type --delay 30 Ana
-    xdotool key Return
-    sleep 0.5
-    [ "$(xdotool getwindowname "$main")" = "Duplora - Ana" ] || { echo "could not start a game" >&2; exit 1; }
+    # A game with the hidden reshuffle.
+    main="$(wait_window '^Duplora$')" || fail "no main window"
+    open_name_dialog "$main" "$(menu_height "$main")" >/dev/null || fail "no name dialog"
+    enter_name "$main" Ana || fail "could not start a game"
     quiet "$APP_PID" game-play
     end_app
 done

@@ -375,18 +375,19 @@ void TestGame::failedReshuffleLeavesTheBoardSound()
 {
     // A picture gone mid-game: the tick fails, shows its error once, and the board stays sound.
     startGame(QStringLiteral("Ana"));
-    auto folder = std::make_unique<PictureFolder>(QList<int>{9});
-    QVERIFY(folder->ok);
     int failures = 0;
-    for (int tick = 0; tick < 200; ++tick) {
-        try {
-            FormMain->CheatTimer->Tick();
-        } catch (const Exception &e) {
-            QVERIFY(e.Message.contains(QStringLiteral("Images/9.bmp")));
-            ++failures;
+    {
+        const PictureFolder folder({9});
+        QVERIFY(folder.ok);
+        for (int tick = 0; tick < 200; ++tick) {
+            try {
+                FormMain->CheatTimer->Tick();
+            } catch (const Exception &e) {
+                QVERIFY(e.Message.contains(QStringLiteral("Images/9.bmp")));
+                ++failures;
+            }
         }
     }
-    folder.reset();
     QVERIFY(failures > 0);
     QString why;
     QVERIFY2(deckIsSound(&why), qPrintable(why));

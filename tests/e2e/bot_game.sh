@@ -13,8 +13,6 @@ WAIT_EVERY="${WAIT_EVERY:-0}"
 PAUSE_S=4.5
 CELLS=36
 PAIRS=18
-PITCH=56
-MARGIN=8
 PICTURE=51
 SCREEN="$ARTIFACTS/screen.miff"
 
@@ -22,27 +20,18 @@ start_xvfb
 start_app "$SOURCE_DIR"
 main="$(wait_window '^Duplora$' 20)" || fail "the main window never appeared"
 sleep 0.5
-read -r _ _ _ h < <(geometry "$main")
-menu=$((h - 367))
+menu="$(menu_height "$main")"
 
-# Game > New and the player's name.
-click_at "$main" 20 $((menu / 2))
-sleep 0.4
-xdotool key Down Return
-wait_window '^New game$' >/dev/null || fail "no name dialog"
-xdotool type --delay 50 "$PLAYER"
-xdotool key Return
-for _ in $(seq 50); do
-    [ "$(xdotool getwindowname "$main")" = "Duplora - $PLAYER" ] && break
-    sleep 0.1
-done
+open_name_dialog "$main" "$menu" >/dev/null || fail "no name dialog"
+enter_name "$main" "$PLAYER" || fail "caption is '$(xdotool getwindowname "$main")'"
 
-# The picture of cell n (0-based) in window coordinates: left, top.
-cell_left() { echo $((MARGIN + 1 + PITCH * ($1 % 6))); }
-cell_top() { echo $((menu + MARGIN + 1 + PITCH * ($1 / 6))); }
+LEFT=()
+TOP=()
 CROPS=()
 for ((n = 0; n < CELLS; n++)); do
-    CROPS+=("(" -clone 0 -crop "${PICTURE}x${PICTURE}+$(cell_left $n)+$(cell_top $n)" +repage ")")
+    LEFT+=("$(cell_left $n)")
+    TOP+=("$(cell_top $n "$menu")")
+    CROPS+=("(" -clone 0 -crop "${PICTURE}x${PICTURE}+${LEFT[$n]}+${TOP[$n]}" +repage ")")
 done
 
 # Grabs the window and leaves the pixel signature of every cell's picture in SIG[0..35].
@@ -66,7 +55,7 @@ attempts=0
 pairs=0
 stale=0
 
-click_cell() { xdotool mousemove --window "$main" $(($(cell_left "$1") + PICTURE / 2)) $(($(cell_top "$1") + PICTURE / 2)) click 1; }
+click_cell() { xdotool mousemove --window "$main" $((LEFT[$1] + PICTURE / 2)) $((TOP[$1] + PICTURE / 2)) click 1; }
 
 # turn N: clicks cell N and waits until its face shows; leaves the face in FACE.
 turn() {

@@ -65,6 +65,38 @@ click_at() {
     xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1
 }
 
+# menu_height MAIN [SCALE]: the height of the main window's menu bar, above the board.
+menu_height() {
+    local h
+    read -r _ _ _ h < <(geometry "$1")
+    echo $((h - 367 * ${2:-1}))
+}
+
+# open_name_dialog MAIN MENU-HEIGHT: Game > New by mouse and keys; prints the name dialog's id.
+open_name_dialog() {
+    click_at "$1" 20 $(($2 / 2))
+    sleep 0.4
+    xdotool key Down Return
+    wait_window '^New game$'
+}
+
+# enter_name MAIN NAME: types NAME into the open name dialog, presses Enter, and waits until
+# the main window's caption carries the name.
+enter_name() {
+    xdotool type --delay 50 "$2"
+    xdotool key Return
+    for _ in $(seq 50); do
+        [ "$(xdotool getwindowname "$1")" = "Duplora - $2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# cell_left N [SCALE], cell_top N MENU-HEIGHT [SCALE]: the top left corner of card N's picture
+# (0-based, row by row) in window coordinates.
+cell_left() { echo $(((9 + 56 * ($1 % 6)) * ${2:-1})); }
+cell_top() { echo $(($2 + (9 + 56 * ($1 / 6)) * ${3:-1})); }
+
 # Small UI text is scaled up, made black on white and given a white margin (tesseract misses
 # letters that touch the edge) before it is read. Leaves the prepared picture's name in OCR_IN.
 ocr_prepare() {

@@ -20,19 +20,10 @@ board_colours="$(convert "$ARTIFACTS/01-start-board.png" -crop 300x300+$((x + 20
 [ "$board_colours" -gt 20 ] || fail "the start board shows only $board_colours colours"
 
 # Game > New, then type the name.
-click_at "$main" 20 $((menu / 2))
-sleep 0.4
-xdotool key Down Return
-dialog="$(wait_window '^New game$')" || fail "no name dialog"
+dialog="$(open_name_dialog "$main" "$menu")" || fail "no name dialog"
 read -r _ _ dw dh < <(geometry "$dialog")
 [ "$dw $dh" = "233 93" ] || fail "name dialog is $dw x $dh"
-xdotool type --delay 50 "Ana"
-xdotool key Return
-for _ in $(seq 50); do
-    [ "$(xdotool getwindowname "$main")" = "Duplora - Ana" ] && break
-    sleep 0.1
-done
-[ "$(xdotool getwindowname "$main")" = "Duplora - Ana" ] || fail "caption is '$(xdotool getwindowname "$main")'"
+enter_name "$main" Ana || fail "caption is '$(xdotool getwindowname "$main")'"
 sleep 0.3
 shot "02-face-down"
 

@@ -27,9 +27,8 @@ done
 import -window "$main" "$ARTIFACTS/window.png"
 size=$((51 * SCALE))
 for ((n = 0; n < CELLS; n++)); do
-    left=$(((9 + 56 * (n % 6)) * SCALE))
-    top=$((menu + (9 + 56 * (n / 6)) * SCALE))
-    sig="$(convert "$ARTIFACTS/window.png" -crop "${size}x${size}+$left+$top" +repage -format '%#' info:)"
+    sig="$(convert "$ARTIFACTS/window.png" -crop "${size}x${size}+$(cell_left $n $SCALE)+$(cell_top $n "$menu" $SCALE)" \
+        +repage -format '%#' info:)"
     [ -n "${PICTURE_OF[$sig]:-}" ] || fail "card $((n + 1)) is not one of the pictures at full resolution"
 done
 echo "PASS: ${w}x${h} at scale $SCALE, every card pixel-equal to its picture"
