@@ -41,12 +41,18 @@ grab() {
     [ ${#SIG[@]} -eq $CELLS ] || fail "could not read the cells off the screen"
 }
 
-grab
+# The caption changes before the cards are hidden and shuffled, so wait for the whole board to
+# show one and the same back.
+all_face_down() {
+    grab
+    local n
+    for ((n = 1; n < CELLS; n++)); do
+        [ "${SIG[$n]}" = "${SIG[0]}" ] || return 1
+    done
+}
+eventually 20 all_face_down || fail "the board is not face down after Game > New"
 shot "01-face-down"
 DOWN="${SIG[0]}"
-for ((n = 0; n < CELLS; n++)); do
-    [ "${SIG[$n]}" = "$DOWN" ] || fail "cell $((n + 1)) is not face down after Game > New"
-done
 
 declare -A SEEN=()    # cell -> the signature last seen there
 declare -A MATCHED=() # cell -> 1 once its pair is found
@@ -154,26 +160,29 @@ while [ $pairs -lt $PAIRS ]; do
     fi
 done
 
-sleep 0.5
-shot "03-top10"
 read -r tx ty _ _ < <(geometry "$top")
-# The first line of each column, inside the memo's frame.
-name="$(ocr 03-top10 $((tx + 9)) $((ty + 65)) 215 17)"
-count="$(ocr_digits 03-top10 $((tx + 321)) $((ty + 65)) 95 17)"
+# The first line of each column, inside the memo's frame, read until it shows the game.
+results_listed() {
+    shot "03-top10"
+    name="$(ocr 03-top10 $((tx + 9)) $((ty + 65)) 215 17)"
+    count="$(ocr_digits 03-top10 $((tx + 321)) $((ty + 65)) 95 17)"
+    echo "$name" | grep -qw "$PLAYER" && [ "$count" = "$attempts" ]
+}
+eventually 20 results_listed || fail "the results list '$name' with $count attempts; the bot is $PLAYER with $attempts"
 echo "bot: $pairs pairs in $attempts attempts; $stale remembered faces had moved; results list '$name' with '$count'"
-echo "$name" | grep -qw "$PLAYER" || fail "the results list '$name', not $PLAYER"
-[ "$count" = "$attempts" ] || fail "the results give $count attempts, the bot counted $attempts"
 case "$PLAYER" in
     [Ff]*) [ $stale = 0 ] || fail "cards moved in a game of $PLAYER, who plays without the reshuffle" ;;
 esac
 click_at "$top" 340 432
-sleep 0.5
 
 # The finished board: every card face up, each face exactly twice.
-grab
+all_pairs_shown() {
+    grab
+    faces="$(printf '%s\n' "${SIG[@]}" | sort | uniq -c | awk '$1 == 2' | wc -l)"
+    [ "$faces" = $PAIRS ]
+}
+eventually 10 all_pairs_shown || fail "the finished board shows $faces pairs, not $PAIRS"
 shot "04-finished-board"
-faces="$(printf '%s\n' "${SIG[@]}" | sort | uniq -c | awk '$1 == 2' | wc -l)"
-[ "$faces" = $PAIRS ] || fail "the finished board shows $faces pairs, not $PAIRS"
 
 click_at "$main" 20 $((menu / 2))
 sleep 0.4

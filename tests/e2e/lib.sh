@@ -55,6 +55,17 @@ wait_window() {
     return 1
 }
 
+# eventually SECONDS COMMAND...: runs COMMAND until it succeeds, for at most SECONDS. A screen is
+# judged only once it shows what is expected, never by one early frame.
+eventually() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
 # geometry ID: prints "X Y W H".
 geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'

@@ -12,10 +12,13 @@ box="$(wait_window '^Duplora$' 20)" || fail "no error box"
 sleep 0.5
 read -r _ _ w h < <(geometry "$box")
 [ "$w" != 350 ] || fail "the main window was shown"
-shot "missing-picture"
 read -r bx by _ _ < <(geometry "$box")
-text="$(ocr missing-picture "$bx" "$by" "$w" "$h")"
-echo "$text" | grep -q '7\.bmp' || fail "the box says '$text'"
+names_the_file() {
+    shot "missing-picture"
+    text="$(ocr missing-picture "$bx" "$by" "$w" "$h")"
+    echo "$text" | grep -q '7\.bmp'
+}
+eventually 10 names_the_file || fail "the box says '$text'"
 # OK sits at the bottom right of the box.
 xdotool mousemove $((bx + w - 50)) $((by + h - 22)) click 1
 wait_exit

@@ -13,11 +13,13 @@ read -r x y w h < <(geometry "$main")
 [ "$w" = 350 ] || fail "main window $w wide instead of 350"
 menu=$((h - 367))
 [ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] || fail "odd menu bar height $menu"
-shot "01-start-board"
-
-# The board is face up: the centres of two cells show pictures, not the grey panel.
-board_colours="$(convert "$ARTIFACTS/01-start-board.png" -crop 300x300+$((x + 20))+$((y + menu + 20)) -unique-colors -format '%k' info:)"
-[ "$board_colours" -gt 20 ] || fail "the start board shows only $board_colours colours"
+# The board is face up: the cells show pictures, not the grey panel.
+board_face_up() {
+    shot "01-start-board"
+    board_colours="$(convert "$ARTIFACTS/01-start-board.png" -crop 300x300+$((x + 20))+$((y + menu + 20)) -unique-colors -format '%k' info:)"
+    [ "$board_colours" -gt 20 ]
+}
+eventually 10 board_face_up || fail "the start board shows only $board_colours colours"
 
 # Game > New, then type the name.
 dialog="$(open_name_dialog "$main" "$menu")" || fail "no name dialog"
@@ -30,22 +32,26 @@ shot "02-face-down"
 # Two cards: the first and the last cell.
 click_at "$main" 34 $((menu + 34))
 click_at "$main" 314 $((menu + 314))
-sleep 1.3
-shot "03-two-cards"
-convert "$ARTIFACTS/03-two-cards.png" -crop 51x51+$((x + 9))+$((y + menu + 9)) +repage "$ARTIFACTS/card1.png"
-[ "$(convert "$ARTIFACTS/card1.png" -unique-colors -format '%k' info:)" -gt 2 ] || fail "the first card did not turn"
+first_card_up() {
+    shot "03-two-cards"
+    convert "$ARTIFACTS/03-two-cards.png" -crop 51x51+$((x + 9))+$((y + menu + 9)) +repage "$ARTIFACTS/card1.png"
+    [ "$(convert "$ARTIFACTS/card1.png" -unique-colors -format '%k' info:)" -gt 2 ]
+}
+eventually 10 first_card_up || fail "the first card did not turn"
 
 # A double-click on the background between the cells ends the game.
 click_at "$main" 62 $((menu + 62)) 2
 top="$(wait_window '^Top 10$')" || fail "no results window after the double-click"
-sleep 0.5
-shot "04-top10"
 read -r tx ty _ _ < <(geometry "$top")
-names="$(ocr 04-top10 $((tx + 9)) $((ty + 65)) 200 30)"
-echo "$names" | grep -q 'Ana' || fail "the results list '$names', not Ana"
+ana_listed() {
+    shot "04-top10"
+    names="$(ocr 04-top10 $((tx + 9)) $((ty + 65)) 200 30)"
+    echo "$names" | grep -q 'Ana'
+}
+eventually 10 ana_listed || fail "the results list '$names', not Ana"
 click_at "$top" 340 432
-sleep 0.5
-xdotool search --onlyvisible --name '^Top 10$' >/dev/null 2>&1 && fail "OK did not close the results window"
+top_closed() { ! xdotool search --onlyvisible --name '^Top 10$' >/dev/null 2>&1; }
+eventually 10 top_closed || fail "OK did not close the results window"
 
 # Help > About...
 click_at "$main" 68 $((menu / 2))
@@ -55,7 +61,8 @@ about="$(wait_window '^About\.\.\.$')" || fail "no About window"
 sleep 0.5
 shot "05-about"
 click_at "$about" 229 472
-sleep 0.5
+about_closed() { ! xdotool search --onlyvisible --name '^About\.\.\.$' >/dev/null 2>&1; }
+eventually 10 about_closed || fail "OK did not close the About window"
 
 # Game > Exit ends the program with 0.
 click_at "$main" 20 $((menu / 2))

@@ -24,11 +24,15 @@ declare -A PICTURE_OF=()
 for ((p = 1; p <= PAIRS; p++)); do
     PICTURE_OF["$(convert "$SOURCE_DIR/Images/$p.bmp" -format '%#' info:)"]=$p
 done
-import -window "$main" "$ARTIFACTS/window.png"
 size=$((51 * SCALE))
-for ((n = 0; n < CELLS; n++)); do
-    sig="$(convert "$ARTIFACTS/window.png" -crop "${size}x${size}+$(cell_left $n $SCALE)+$(cell_top $n "$menu" $SCALE)" \
-        +repage -format '%#' info:)"
-    [ -n "${PICTURE_OF[$sig]:-}" ] || fail "card $((n + 1)) is not one of the pictures at full resolution"
-done
+all_pictures_sharp() {
+    import -window "$main" "$ARTIFACTS/window.png"
+    local n sig
+    for ((n = 0; n < CELLS; n++)); do
+        sig="$(convert "$ARTIFACTS/window.png" -crop "${size}x${size}+$(cell_left $n $SCALE)+$(cell_top $n "$menu" $SCALE)" \
+            +repage -format '%#' info:)"
+        [ -n "${PICTURE_OF[$sig]:-}" ] || { bad=$((n + 1)); return 1; }
+    done
+}
+eventually 20 all_pictures_sharp || fail "card $bad is not one of the pictures at full resolution"
 echo "PASS: ${w}x${h} at scale $SCALE, every card pixel-equal to its picture"
