@@ -1,12 +1,12 @@
 // Start-up: the four windows, the event loop, and what the process returns.
 #include "app/Startup.h"
 
-#include "app/Toolkit.h"
 #include "dialogs/About.h"
 #include "dialogs/NewGame.h"
 #include "dialogs/Top10.h"
 #include "main/Main.h"
-#include "main/Widgets.h"
+#include "toolkit/Toolkit.h"
+#include "toolkit/Widgets.h"
 
 namespace {
 

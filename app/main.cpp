@@ -1,6 +1,6 @@
 // Duplora, a memory game of pairs.
 #include "app/Startup.h"
-#include "app/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 int main(int argc, char **argv)
 {

@@ -2,8 +2,8 @@
 // (ShuffleBoard, 36 picture reads) and one tick of the hidden reshuffle. Run it in a folder with
 // Images/. Prints "<operation> <median microseconds> <slowest microseconds>".
 #include "app/Startup.h"
-#include "app/Toolkit.h"
 #include "main/Main.h"
+#include "toolkit/Toolkit.h"
 
 #include <QElapsedTimer>
 

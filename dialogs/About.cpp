@@ -1,10 +1,9 @@
 // The About window: headlines, the notice about the background reshuffle, program data.
 #include "dialogs/About.h"
 
-#include "dialogs/Frame.h"
-#include "main/Widgets.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Widgets.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 TFormAbout *FormAbout = nullptr;
@@ -38,19 +37,6 @@ const QStringList ProgramData{
     QStringLiteral("  "),
 };
 
-QLabel *label(QWidget *owner, const char *name, const QString &text, const QRect &geometry, const QFont &font,
-              const QColor &colour)
-{
-    auto *result = new QLabel(text, owner);
-    result->setObjectName(QLatin1String(name));
-    result->setFont(font);
-    PlaceLabel(result, geometry);
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    result->setPalette(palette);
-    return result;
-}
-
 TMemo *memo(QWidget *owner, const char *name, const QStringList &lines, const QRect &geometry, const QFont &font)
 {
     auto *result = new TMemo(owner);
@@ -74,13 +60,13 @@ TFormAbout::TFormAbout(QWidget *owner) : TForm(owner)
     move(Position);
 
     const QColor red(255, 0, 0);
-    Label1 = label(this, "Label1", QStringLiteral("NASMEJ  SE!!!"), {24, 16, 401, 66},
+    Label1 = NewLabel(this, "Label1", QStringLiteral("NASMEJ  SE!!!"), {24, 16, 401, 66},
                    FaceFont(FontFace::Serif, 59, true, true), QColor(255, 255, 0));
-    Label2 = label(this, "Label2", QStringLiteral("Bilo je namesteno!"), {128, 104, 199, 29},
+    Label2 = NewLabel(this, "Label2", QStringLiteral("Bilo je namesteno!"), {128, 104, 199, 29},
                    FaceFont(FontFace::SansSerif, 24), red);
-    Label3 = label(this, "Label3", QStringLiteral("SMILE!!!"), {128, 152, 188, 52},
+    Label3 = NewLabel(this, "Label3", QStringLiteral("SMILE!!!"), {128, 152, 188, 52},
                    FaceFont(FontFace::Serif, 45, true, true), QColor(255, 255, 255));
-    Label4 = label(this, "Label4", QStringLiteral("It was set up!"), {152, 208, 138, 29},
+    Label4 = NewLabel(this, "Label4", QStringLiteral("It was set up!"), {152, 208, 138, 29},
                    FaceFont(FontFace::SansSerif, 24), red);
 
     Memo1 = memo(this, "Memo1", SerbianNotice, {32, 248, 185, 89}, FaceFont(FontFace::SansSerif, 11));

@@ -1,7 +1,7 @@
 // The About window: headlines, the notice about the background reshuffle, program data.
 #pragma once
 
-#include "app/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 class QLabel;
 class QPushButton;

@@ -2,7 +2,7 @@
 #include "dialogs/NewGame.h"
 
 #include "main/Main.h"
-#include "main/Widgets.h"
+#include "toolkit/Widgets.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,9 +33,7 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     setWindowTitle(QStringLiteral("New game"));
     setFixedSize(ClientSize);
 
-    Label1 = new QLabel(QStringLiteral("Enter your name:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    PlaceLabel(Label1, {8, 9, 80, 13});
+    Label1 = NewLabel(this, "Label1", QStringLiteral("Enter your name:"), {8, 9, 80, 13});
 
     edtPlayerName = new QLineEdit(this);
     edtPlayerName->setObjectName(QStringLiteral("edtPlayerName"));

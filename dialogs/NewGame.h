@@ -1,7 +1,7 @@
 // The dialog that asks for the player's name before a game.
 #pragma once
 
-#include "app/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 class QLabel;
 class QLineEdit;

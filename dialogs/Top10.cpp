@@ -1,11 +1,10 @@
 // The results window: the games finished since start-up, ranked by time and by attempts.
 #include "dialogs/Top10.h"
 
-#include "dialogs/Frame.h"
 #include "main/Main.h"
-#include "main/Widgets.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Widgets.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
@@ -28,26 +27,6 @@ int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
             found = s;
     }
     return found;
-}
-
-QLabel *headline(QWidget *owner, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, owner);
-    label->setObjectName(QLatin1String(name));
-    label->setFont(FaceFont(FontFace::Serif, 32, true, true));
-    PlaceLabel(label, geometry);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(palette);
-    return label;
-}
-
-QLabel *heading(QWidget *owner, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, owner);
-    label->setObjectName(QLatin1String(name));
-    PlaceLabel(label, geometry);
-    return label;
 }
 
 TMemo *column(QWidget *owner, const char *name, const QString &accessibleName, const QRect &geometry)
@@ -91,17 +70,19 @@ TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
     resize(ClientSizeFor(OuterSize));
     move(Position);
 
-    Label1 = headline(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36});
-    Label3 = heading(this, "Label3", QStringLiteral("Name"), {8, 48, 28, 13});
-    Label4 = heading(this, "Label4", QStringLiteral("Time"), {224, 48, 23, 13});
-    Label5 = heading(this, "Label5", QStringLiteral("Attempts"), {320, 48, 41, 13});
+    const QFont headlineFace = FaceFont(FontFace::Serif, 32, true, true);
+    const QColor blue(0, 0, 255);
+    Label1 = NewLabel(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36}, headlineFace, blue);
+    Label3 = NewLabel(this, "Label3", QStringLiteral("Name"), {8, 48, 28, 13});
+    Label4 = NewLabel(this, "Label4", QStringLiteral("Time"), {224, 48, 23, 13});
+    Label5 = NewLabel(this, "Label5", QStringLiteral("Attempts"), {320, 48, 41, 13});
     mmoTop10NamesByTime = column(this, "mmoTop10NamesByTime", QStringLiteral("Names by time"), {8, 64, 217, 137});
     mmoTop10TimesByTime = column(this, "mmoTop10TimesByTime", QStringLiteral("Times by time"), {224, 64, 97, 137});
     mmoTop10AttemptsByTime = column(this, "mmoTop10AttemptsByTime", QStringLiteral("Attempts by time"), {320, 64, 97, 137});
-    Label2 = headline(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36});
-    Label6 = heading(this, "Label6", QStringLiteral("Name"), {8, 248, 28, 13});
-    Label7 = heading(this, "Label7", QStringLiteral("Time"), {224, 248, 23, 13});
-    Label8 = heading(this, "Label8", QStringLiteral("Attempts"), {320, 248, 41, 13});
+    Label2 = NewLabel(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36}, headlineFace, blue);
+    Label6 = NewLabel(this, "Label6", QStringLiteral("Name"), {8, 248, 28, 13});
+    Label7 = NewLabel(this, "Label7", QStringLiteral("Time"), {224, 248, 23, 13});
+    Label8 = NewLabel(this, "Label8", QStringLiteral("Attempts"), {320, 248, 41, 13});
     mmoTop10NamesByAttempts = column(this, "mmoTop10NamesByAttempts", QStringLiteral("Names by attempts"), {8, 264, 217, 137});
     mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts", QStringLiteral("Times by attempts"), {224, 264, 97, 137});
     mmoTop10AttemptsByAttempts = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"), {320, 264, 97, 137});

@@ -1,7 +1,7 @@
 // The results window: the games finished since start-up, ranked by time and by attempts.
 #pragma once
 
-#include "app/Toolkit.h"
+#include "toolkit/Toolkit.h"
 
 class QLabel;
 class QPushButton;

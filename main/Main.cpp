@@ -4,12 +4,12 @@
 #include "dialogs/About.h"
 #include "dialogs/NewGame.h"
 #include "dialogs/Top10.h"
+#include "toolkit/Bitmap.h"
 
 #include <QLayout>
 #include <QMenuBar>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 TFormMain *FormMain = nullptr;
@@ -25,11 +25,32 @@ TFormMain::TFormMain(QWidget *owner)
     : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
-    // The deal below reaches the board through the global, as every board operation does.
+    // The dialogs and the rankings reach the game only through this global. It names the window
+    // from its first line, as the original toolkit filled it before a constructor ran, and the
+    // destructor clears it, so it never names a window that is not there.
     FormMain = this;
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(Caption);
 
+    createMenus();
+    createBoard();
+    createStatusBar();
+    Timer = createTimer("Timer", ClockIntervalMs);
+    CheatTimer = createTimer("CheatTimer", ReshuffleIntervalMs);
+
+    connect(New1, &QAction::triggered, this, &TFormMain::New1Click);
+    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
+    connect(Timer, &TTimer::OnTimer, this, &TFormMain::TimerTimer);
+    connect(CheatTimer, &TTimer::OnTimer, this, &TFormMain::CheatTimerTimer);
+    connect(ClientArea, &TClientArea::DblClick, this, &TFormMain::FormDblClick);
+
+    move(InitialPosition);
+    deal();
+}
+
+void TFormMain::createMenus()
+{
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     Game1 = MainMenu1->addMenu(QStringLiteral("Game"));
@@ -42,7 +63,10 @@ TFormMain::TFormMain(QWidget *owner)
     Help1->setObjectName(QStringLiteral("Help1"));
     About1 = Help1->addAction(QStringLiteral("About..."));
     About1->setObjectName(QStringLiteral("About1"));
+}
 
+void TFormMain::createBoard()
+{
     ClientArea = new TClientArea(this);
     ClientArea->setObjectName(QStringLiteral("ClientArea"));
     ClientArea->setFixedSize(ClientSize);
@@ -66,28 +90,27 @@ TFormMain::TFormMain(QWidget *owner)
         connect(image, &TImage::Changed, this, [this, n] { describeCard(n); });
         describeCard(n);
     }
+}
 
+void TFormMain::createStatusBar()
+{
     StatusBar1 = new TStatusBar(ClientArea, {QStringLiteral("Info"), QStringLiteral("Time:   "),
                                              QStringLiteral("Attempts:   ")},
                                 {150, 100, 100});
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(0, ClientSize.height() - TStatusBar::Height, ClientSize.width(), TStatusBar::Height);
+}
 
-    Timer = new TTimer(this, ClockIntervalMs);
-    Timer->setObjectName(QStringLiteral("Timer"));
-    CheatTimer = new TTimer(this, ReshuffleIntervalMs);
-    CheatTimer->setObjectName(QStringLiteral("CheatTimer"));
+TTimer *TFormMain::createTimer(const char *name, int intervalMs)
+{
+    auto *timer = new TTimer(this, intervalMs);
+    timer->setObjectName(QLatin1String(name));
+    return timer;
+}
 
-    connect(New1, &QAction::triggered, this, &TFormMain::New1Click);
-    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
-    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
-    connect(Timer, &TTimer::OnTimer, this, &TFormMain::TimerTimer);
-    connect(CheatTimer, &TTimer::OnTimer, this, &TFormMain::CheatTimerTimer);
-    connect(ClientArea, &TClientArea::DblClick, this, &TFormMain::FormDblClick);
-
-    move(InitialPosition);
-
-    // The deal: every pair twice, face up, then shuffled.
+void TFormMain::deal()
+{
+    // Every pair twice, face up, then shuffled.
     PlayerName.clear();
     ResultNames.fill(QString());
     for (int n = 1; n <= CardCount; ++n) {
@@ -179,8 +202,7 @@ void TFormMain::New1Click()
         ShuffleBoard();
     } catch (...) {
         // No game may run on a half-shuffled board; the previous one ends unrecorded.
-        Timer->SetEnabled(false);
-        CheatTimer->SetEnabled(false);
+        stopClocks();
         throw;
     }
     Recent.fill(nullptr);
@@ -194,10 +216,14 @@ void TFormMain::New1Click()
     CheatTimer->SetEnabled(CheatActive);
 }
 
+bool TFormMain::lastPairMismatched() const
+{
+    return Recent[0] && Recent[1] && Recent[0]->Tag() != Recent[1]->Tag();
+}
+
 bool TFormMain::isPendingMismatch(const TImage *card) const
 {
-    return FirstOfPair && Recent[0] && Recent[1] && Recent[0]->Tag() != Recent[1]->Tag()
-        && (card == Recent[0] || card == Recent[1]);
+    return FirstOfPair && lastPairMismatched() && (card == Recent[0] || card == Recent[1]);
 }
 
 void TFormMain::s01Click(QObject *Sender)
@@ -210,7 +236,7 @@ void TFormMain::s01Click(QObject *Sender)
     if (p->FaceUp() && !isPendingMismatch(p))
         return;
     if (FirstOfPair) {
-        if (Recent[0] && Recent[1] && Recent[0]->Tag() != Recent[1]->Tag()) {
+        if (lastPairMismatched()) {
             Recent[0]->setVisible(false);
             Recent[1]->setVisible(false);
         }
@@ -275,11 +301,15 @@ void TFormMain::recordResult()
     ++ResultCount;
 }
 
-void TFormMain::FinishGame()
+void TFormMain::stopClocks()
 {
     Timer->SetEnabled(false);
-    if (CheatActive)
-        CheatTimer->SetEnabled(false);
+    CheatTimer->SetEnabled(false);
+}
+
+void TFormMain::FinishGame()
+{
+    stopClocks();
     recordResult();
     FormTop10->ShowModal();
 }

@@ -1,8 +1,8 @@
 // The main window: the board of 36 cards, the clocks, the game state and every rule of the game.
 #pragma once
 
-#include "app/Toolkit.h"
-#include "main/Widgets.h"
+#include "toolkit/Toolkit.h"
+#include "toolkit/Widgets.h"
 
 #include <QMainWindow>
 
@@ -87,7 +87,14 @@ public:
     TTimer *CheatTimer = nullptr;
 
 private:
+    void createMenus();
+    void createBoard();
+    void createStatusBar();
+    TTimer *createTimer(const char *name, int intervalMs);
+    void deal();
+    void stopClocks();
     void recordResult();
+    bool lastPairMismatched() const;
     bool isCandidate(const TImage *card) const;
     bool isPendingMismatch(const TImage *card) const;
     void describeCard(int n);

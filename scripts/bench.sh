@@ -21,7 +21,7 @@ done
 
 install_missing "${BUILD_PACKAGES[@]}" xvfb xauth xdotool libx11-dev
 if [ -z "$BIN" ]; then
-    build_into build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+    build_into build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DDUPLORA_BENCH=ON >/dev/null
     BIN="$ROOT/build-release"
 fi
 WORK="$(mktemp -d)"

@@ -1,10 +1,10 @@
 # Shared by the play and test scripts: installs the Debian packages that are missing and builds.
-# Source it; it defines install_missing and build_into.
+# Source it; it defines install_missing, configure_into and build_into.
 
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6test6 fonts-liberation)
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
 
 install_missing() {
     local missing=()
@@ -19,10 +19,14 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build_into DIR [cmake options...]
-build_into() {
+# configure_into DIR [cmake options...]; build_into DIR [cmake options...] configures and builds
+# everything configured.
+configure_into() {
     local dir="$1"
     shift
     cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$ROOT/$dir"
+}
+build_into() {
+    configure_into "$@"
+    cmake --build "$ROOT/$1"
 }

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "app/Startup.h"
-#include "app/Toolkit.h"
 #include "dialogs/About.h"
 #include "dialogs/NewGame.h"
 #include "dialogs/Top10.h"
 #include "main/Main.h"
+#include "toolkit/Bitmap.h"
+#include "toolkit/Toolkit.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,6 +108,16 @@ inline QList<int> cardsOfPair(int pairId)
 
 inline void clickCard(int n) { FormMain->s01Click(FormMain->Cell(n)); }
 
+// The picture a card shows.
+inline QImage shownPicture(const TImage *image) { return image->pixmap().toImage(); }
+
+// The lines a text box shows, as a player reads them.
+inline QStringList linesOf(const TMemo *memo)
+{
+    const QString text = memo->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
 // Every pair id held by exactly two cards, each showing its pair's file.
 inline bool deckIsSound(QString *why = nullptr)
 {
@@ -122,7 +133,7 @@ inline bool deckIsSound(QString *why = nullptr)
         }
     for (int n = 1; n <= TFormMain::CardCount; ++n) {
         const TImage *image = FormMain->FindImage(n);
-        if (image->Bitmap() != files.at(image->Tag() - 1)) {
+        if (shownPicture(image) != files.at(image->Tag() - 1)) {
             if (why)
                 *why = QStringLiteral("card %1 shows another file than pair %2").arg(n).arg(image->Tag());
             return false;

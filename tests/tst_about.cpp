@@ -102,7 +102,7 @@ void TestAbout::memos()
     QFETCH(bool, monospaced);
     auto *memo = FormAbout->findChild<TMemo *>(name);
     QVERIFY(memo);
-    QCOMPARE(memo->Lines().mid(0, lines.size()), lines);
+    QCOMPARE(linesOf(memo).mid(0, lines.size()), lines);
     QCOMPARE(memo->toPlainText().split(QLatin1Char('\n')).mid(0, lines.size()), lines);
     QCOMPARE(memo->geometry(), geometry);
     QVERIFY(memo->isReadOnly());
@@ -110,7 +110,7 @@ void TestAbout::memos()
     QCOMPARE(info.pixelSize(), pixels);
     QCOMPARE(info.fixedPitch(), monospaced);
     if (!monospaced) {
-        QCOMPARE(memo->Lines(), lines);
+        QCOMPARE(linesOf(memo), lines);
         // Wrapped in this face, the whole notice still fits the box, which cannot scroll.
         FormAbout->show();
         const int margin = int(memo->document()->documentMargin());
@@ -128,8 +128,8 @@ void TestAbout::memos()
     // The values line up in column 18; the contact block is a heading, indented lines, and a
     // last line of two blanks.
     for (int i = 1; i < 4; ++i)
-        QCOMPARE(memo->Lines()[i].indexOf(QRegularExpression(QStringLiteral("\\S"), {}), 16), 17);
-    const QStringList contact = memo->Lines().mid(4);
+        QCOMPARE(linesOf(memo)[i].indexOf(QRegularExpression(QStringLiteral("\\S"), {}), 16), 17);
+    const QStringList contact = linesOf(memo).mid(4);
     QVERIFY(contact.size() >= 3);
     QVERIFY(!contact.first().startsWith(QLatin1Char(' ')));
     for (const QString &line : contact.mid(1))

@@ -86,12 +86,12 @@ void TestDeck::swapKeepsFacesAndExchangesPictures()
     b = withOtherPair();
     b->setVisible(false);
     const int pa = a->Tag(), pb = b->Tag();
-    const QImage ia = a->Bitmap(), ib = b->Bitmap();
+    const QImage ia = shownPicture(a), ib = shownPicture(b);
     FormMain->SwapCards(a, b);
     QCOMPARE(a->Tag(), pb);
     QCOMPARE(b->Tag(), pa);
-    QCOMPARE(a->Bitmap(), ib);
-    QCOMPARE(b->Bitmap(), ia);
+    QCOMPARE(shownPicture(a), ib);
+    QCOMPARE(shownPicture(b), ia);
     QVERIFY(a->FaceUp());
     QVERIFY(!b->FaceUp());
     FormMain->SwapCards(a, a);
@@ -127,12 +127,12 @@ void TestDeck::failedSwapChangesNothing()
             b = FormMain->FindImage(n);
     QVERIFY(QFile::remove(TFormMain::PicturePath(a->Tag())));
     const int pa = a->Tag(), pb = b->Tag();
-    const QImage ia = a->Bitmap(), ib = b->Bitmap();
+    const QImage ia = shownPicture(a), ib = shownPicture(b);
     QVERIFY_THROWS_EXCEPTION(Exception, FormMain->SwapCards(a, b));
     QCOMPARE(a->Tag(), pa);
     QCOMPARE(b->Tag(), pb);
-    QCOMPARE(a->Bitmap(), ia);
-    QCOMPARE(b->Bitmap(), ib);
+    QCOMPARE(shownPicture(a), ia);
+    QCOMPARE(shownPicture(b), ib);
     QCOMPARE(cardsOfPair(pa), pairs);
 }
 

@@ -88,9 +88,9 @@ void TestGame::wholeGame()
     QCOMPARE(FormMain->ResultTimes[0], 18 * 42);
     QCOMPARE(FormMain->ResultAttempts[0], 19);
     QCOMPARE(seen().count(FormTop10), 1);
-    QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines(), QStringList{QStringLiteral("Fred")});
-    QCOMPARE(FormTop10->mmoTop10TimesByTime->Lines(), QStringList{QStringLiteral("756")});
-    QCOMPARE(FormTop10->mmoTop10AttemptsByAttempts->Lines(), QStringList{QStringLiteral("19")});
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), QStringList{QStringLiteral("Fred")});
+    QCOMPARE(linesOf(FormTop10->mmoTop10TimesByTime), QStringList{QStringLiteral("756")});
+    QCOMPARE(linesOf(FormTop10->mmoTop10AttemptsByAttempts), QStringList{QStringLiteral("19")});
     // After the end, the board stays and clicks are ignored.
     clickCard(pairs[0][0]);
     QCOMPARE(FormMain->Attempts, 19);
@@ -419,7 +419,7 @@ void TestGame::longSessionStaysFlat()
     QCOMPARE(FormMain->ResultCount, 20);
     QCOMPARE(FormMain->ResultAttempts[19], 18);
     QCOMPARE(FormMain->ResultTimes[19], 18);
-    QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines().size(), 11);
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime).size(), 11);
 }
 
 DUPLORA_TEST_MAIN(TestGame)

@@ -172,7 +172,7 @@ void TestNewGame::namesAreKeptAsTyped()
     QCOMPARE(FormMain->PlayerName, FirstCharacters(typed + typed, TFormNewGame::MaxNameLength));
     QCOMPARE(FirstCharacters(FormMain->PlayerName, 100), FormMain->PlayerName);
     FormMain->FinishGame();
-    QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines(), QStringList{FormMain->PlayerName});
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), QStringList{FormMain->PlayerName});
 }
 
 void TestNewGame::noNameBeforeAGame_data()

@@ -101,24 +101,24 @@ void TestTop10::rankings()
     QFETCH(QStringList, byAttempts);
     play(games);
     QCOMPARE(seen().count(FormTop10), games.size());
-    QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines(), byTime);
-    QCOMPARE(FormTop10->mmoTop10NamesByAttempts->Lines(), byAttempts);
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), byTime);
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByAttempts), byAttempts);
     // Each row's numbers belong to the game named in it.
     const auto check = [&games](TMemo *names, TMemo *times, TMemo *attempts) {
-        QCOMPARE(times->Lines().size(), names->Lines().size());
-        QCOMPARE(attempts->Lines().size(), names->Lines().size());
-        for (int r = 0; r < names->Lines().size(); ++r) {
+        QCOMPARE(linesOf(times).size(), linesOf(names).size());
+        QCOMPARE(linesOf(attempts).size(), linesOf(names).size());
+        for (int r = 0; r < linesOf(names).size(); ++r) {
             const auto g = std::find_if(games.rbegin(), games.rend(),
-                                        [&](const Game &x) { return x.name == names->Lines()[r]; });
-            QCOMPARE(times->Lines()[r], QString::number(g->time));
-            QCOMPARE(attempts->Lines()[r], QString::number(g->attempts));
+                                        [&](const Game &x) { return x.name == linesOf(names)[r]; });
+            QCOMPARE(linesOf(times)[r], QString::number(g->time));
+            QCOMPARE(linesOf(attempts)[r], QString::number(g->attempts));
         }
     };
     check(FormTop10->mmoTop10NamesByTime, FormTop10->mmoTop10TimesByTime, FormTop10->mmoTop10AttemptsByTime);
     check(FormTop10->mmoTop10NamesByAttempts, FormTop10->mmoTop10TimesByAttempts, FormTop10->mmoTop10AttemptsByAttempts);
     // A later show starts from empty boxes.
     FormMain->FormDblClick();
-    QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines(), byTime);
+    QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), byTime);
 }
 
 void TestTop10::nextFunctionsWalkEveryGameOnce()
@@ -216,7 +216,7 @@ void TestTop10::okClosesTheRealModalWindow()
     FormMain->PlayerName = QStringLiteral("Ana");
     QTimer::singleShot(0, FormTop10, [] {
         QVERIFY(FormTop10->isVisible());
-        QCOMPARE(FormTop10->mmoTop10NamesByTime->Lines(), QStringList{"Ana"});
+        QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), QStringList{"Ana"});
         QTest::mouseClick(FormTop10->Button1, Qt::LeftButton);
     });
     FormMain->FinishGame();

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QImage>
 #include <QString>
 #include <QTimer>
 
@@ -27,9 +26,8 @@ public:
 };
 
 // Shows the error in the standard error box. While one box is open further errors are
-// counted, not stacked on top of it.
+// dropped, not stacked on top of it.
 void ShowException(const std::exception &error);
-int DroppedErrorCount();
 
 // A top-level window shown modally: runs FormShow before it appears, never nests itself.
 class TForm : public QDialog {
@@ -38,7 +36,6 @@ public:
     explicit TForm(QWidget *owner = nullptr);
     int ShowModal();
     void Close();
-    bool InModal() const { return inModal; }
 
 protected:
     virtual void FormShow() {}
@@ -57,7 +54,6 @@ public:
     TTimer(QObject *owner, int intervalMs);
     bool Enabled() const { return enabled; }
     void SetEnabled(bool on);
-    int Interval() const { return timer.interval(); }
     // One tick now, exactly as if the interval had run out; nothing when disabled.
     void Tick();
 
@@ -68,10 +64,6 @@ private:
     QTimer timer;
     bool enabled = false;
 };
-
-// Reads a picture file, refusing anything that is not a sound Windows bitmap with a message
-// that names the file and says what is wrong with it.
-QImage ReadBitmap(const QString &path);
 
 QString IntToStr(int value);
 int StrToInt(const QString &text);

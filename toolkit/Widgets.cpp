@@ -1,10 +1,11 @@
 // The controls the windows are built from: card cells and pictures, status bar, text boxes.
-#include "main/Widgets.h"
+#include "toolkit/Widgets.h"
 
-#include "app/Toolkit.h"
+#include "toolkit/Bitmap.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QTextCursor>
 
 #include <algorithm>
 
@@ -42,6 +43,22 @@ void PlaceLabel(QLabel *label, const QRect &geometry)
                        std::max(geometry.height(), ink.height() + 2));
 }
 
+QLabel *NewLabel(QWidget *owner, const char *name, const QString &text, const QRect &geometry,
+                 const std::optional<QFont> &font, const QColor &colour)
+{
+    auto *label = new QLabel(text, owner);
+    label->setObjectName(QLatin1String(name));
+    if (font)
+        label->setFont(*font);
+    PlaceLabel(label, geometry);
+    if (colour.isValid()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+    }
+    return label;
+}
+
 TImage::TImage(QWidget *owner) : QLabel(owner)
 {
     setScaledContents(true);
@@ -56,11 +73,7 @@ void TImage::SetTag(int value)
     emit Changed();
 }
 
-void TImage::SetBitmap(const QImage &image)
-{
-    bitmap = image;
-    setPixmap(QPixmap::fromImage(image));
-}
+void TImage::SetBitmap(const QImage &image) { setPixmap(QPixmap::fromImage(image)); }
 
 void TImage::LoadFromFile(const QString &path) { SetBitmap(ReadBitmap(path)); }
 
@@ -91,8 +104,8 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
         emit Click();
 }
 
-TStatusBar::TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &panelWidths)
-    : QWidget(owner), widths(panelWidths)
+TStatusBar::TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &widths)
+    : QWidget(owner)
 {
     constexpr int Gap = 2;
     int left = 0;
@@ -131,17 +144,18 @@ TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
 
 void TMemo::Clear()
 {
-    lines.clear();
+    empty = true;
     clear();
 }
 
 void TMemo::Append(const QString &line)
 {
-    if (lines.isEmpty())
-        setPlainText(line);
-    else
-        appendPlainText(line);
-    lines.append(line);
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    if (!empty)
+        end.insertBlock();
+    end.insertText(line);
+    empty = false;
 }
 
 void TClientArea::mouseDoubleClickEvent(QMouseEvent *event)

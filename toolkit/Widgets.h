@@ -1,6 +1,7 @@
 // The controls the windows are built from: card cells and pictures, status bar, text boxes.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
@@ -8,7 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <array>
+#include <optional>
 
 // Fonts the layouts name, with the metric twins Debian ships as fall-backs.
 enum class FontFace { SansSerif, Serif, Monospace };
@@ -17,6 +18,10 @@ QFont FaceFont(FontFace face, int pixelSize, bool bold = false, bool italic = fa
 // Places a label as laid out, widened where this platform's face draws the text a few pixels
 // wider than the layout's, so that no letter is cut off.
 void PlaceLabel(QLabel *label, const QRect &geometry);
+
+// A label placed so, in its own face and colour where given, else in its window's.
+QLabel *NewLabel(QWidget *owner, const char *name, const QString &text, const QRect &geometry,
+                 const std::optional<QFont> &font = {}, const QColor &colour = {});
 
 // A card picture: a stretched bitmap carrying a pair id in its Tag.
 class TImage : public QLabel {
@@ -27,7 +32,6 @@ public:
     void SetTag(int value);
     void SetBitmap(const QImage &bitmap);
     void LoadFromFile(const QString &path);
-    QImage Bitmap() const { return bitmap; }
     // Shown, whether or not its window is on screen.
     bool FaceUp() const { return !isHidden(); }
     void setVisible(bool visible) override;
@@ -37,7 +41,6 @@ signals:
 
 private:
     int tag = 0;
-    QImage bitmap;
 };
 
 // A raised panel; a left-button press and release on it is a click.
@@ -65,15 +68,12 @@ public:
     TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &widths);
     void SetPanelText(int index, const QString &text);
     QString PanelText(int index) const;
-    int PanelWidth(int index) const { return widths.at(index); }
-    int PanelCount() const { return int(panels.size()); }
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     QList<QLabel *> panels;
-    QList<int> widths;
 };
 
 // A read-only multi-line box that is cleared and filled line by line.
@@ -83,10 +83,10 @@ public:
     explicit TMemo(QWidget *owner);
     void Clear();
     void Append(const QString &line);
-    QStringList Lines() const { return lines; }
 
 private:
-    QStringList lines;
+    // An empty first line leaves the document as empty as none, so count lines apart.
+    bool empty = true;
 };
 
 // The main window's own background: its double-clicks are the window's.
