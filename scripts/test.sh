@@ -10,13 +10,13 @@ install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 status=0
 build_into build -DBUILD_TESTING=ON -DDUPLORA_BENCH=ON
-(cd "$ROOT/build" && ctest --output-on-failure) || status=1
+(cd "$ROOT/build" && ctest --output-on-failure --no-tests=error) || status=1
 
 build_into build-sanitize -DBUILD_TESTING=ON -DDUPLORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-(cd "$ROOT/build-sanitize" && ctest --output-on-failure) || status=1
+(cd "$ROOT/build-sanitize" && ctest --output-on-failure --no-tests=error) || status=1
 
 build_into build-fuzz -DDUPLORA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
-(cd "$ROOT/build-fuzz" && ctest --output-on-failure) || status=1
+(cd "$ROOT/build-fuzz" && ctest --output-on-failure --no-tests=error) || status=1
 
 [ $status -eq 0 ] && echo "All tests passed: plain, under the sanitizers, and the fuzz run." || echo "Some tests FAILED."
 exit $status
