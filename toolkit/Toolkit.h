@@ -61,7 +61,7 @@ signals:
     void OnTimer();
 
 private:
-    QTimer timer;
+    QTimer timer{this};
     bool enabled = false;
 };
 
