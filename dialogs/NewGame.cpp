@@ -9,20 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextBoundaryFinder>
 
 TFormNewGame *FormNewGame = nullptr;
-
-QString FirstCharacters(const QString &text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int characters = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (++characters == count)
-            return text.left(finder.position());
-    }
-    return text;
-}
 
 TFormNewGame::TFormNewGame(QWidget *owner)
     : TForm(owner)
@@ -39,6 +27,7 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     edtPlayerName->setObjectName(QStringLiteral("edtPlayerName"));
     edtPlayerName->setGeometry(8, 27, 217, 21);
     edtPlayerName->setAccessibleName(QStringLiteral("Your name"));
+    edtPlayerName->setValidator(new TCharacterLimit(MaxNameLength, edtPlayerName));
     Label1->setBuddy(edtPlayerName);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
@@ -54,7 +43,6 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     setTabOrder(edtPlayerName, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
 
-    connect(edtPlayerName, &QLineEdit::textChanged, this, &TFormNewGame::limitName);
     // Both buttons close the dialog once their click event has run.
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         OKBtnClick();
@@ -66,18 +54,12 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     });
 }
 
-void TFormNewGame::limitName()
-{
-    const QString text = edtPlayerName->text();
-    const QString cut = FirstCharacters(text, MaxNameLength);
-    if (cut.size() != text.size())
-        edtPlayerName->setText(cut);
-}
-
 void TFormNewGame::FormShow()
 {
-    // setText, unlike clear(), also drops the undo history of earlier names.
+    // setText, unlike clear(), also drops the undo history of earlier names. The dialog opens
+    // in the box, however it was left the last time.
     edtPlayerName->setText(QString());
+    edtPlayerName->setFocus();
     FormMain->EnteredName.clear();
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - frameGeometry().center() + frameGeometry().topLeft());

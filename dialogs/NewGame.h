@@ -26,12 +26,6 @@ public:
 protected:
     void FormShow() override;
     void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    void limitName();
 };
-
-// The first `count` characters as a reader sees them (an accent or an emoji is one).
-QString FirstCharacters(const QString &text, int count);
 
 extern TFormNewGame *FormNewGame;

@@ -55,14 +55,18 @@ void TFormMain::createMenus()
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     Game1 = MainMenu1->addMenu(QStringLiteral("Game"));
     Game1->setObjectName(QStringLiteral("Game1"));
+    // The desktop's usual keys reach the menu commands without a mouse.
     New1 = Game1->addAction(QStringLiteral("New"));
     New1->setObjectName(QStringLiteral("New1"));
+    New1->setShortcut(QKeySequence::New);
     Exit1 = Game1->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
+    Exit1->setShortcut(QKeySequence::Quit);
     Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     About1 = Help1->addAction(QStringLiteral("About..."));
     About1->setObjectName(QStringLiteral("About1"));
+    About1->setShortcut(QKeySequence::HelpContents);
 }
 
 void TFormMain::createBoard()
@@ -87,9 +91,13 @@ void TFormMain::createBoard()
         cells[n - 1] = cell;
         images[n - 1] = image;
         connect(cell, &TPanel::Click, this, [this, cell] { s01Click(cell); });
+        connect(cell, &TPanel::Arrow, this, [this, n](Qt::Key key) { moveFocus(n, key); });
         connect(image, &TImage::Changed, this, [this, n] { describeCard(n); });
         describeCard(n);
     }
+    // The board itself takes the focus when the window opens, so that no card shows a focus
+    // frame until the first Tab moves it to card 1.
+    ClientArea->setFocus();
 }
 
 void TFormMain::createStatusBar()
@@ -195,7 +203,8 @@ void TFormMain::New1Click()
         return;
     }
     PlayerName = EnteredName;
-    setWindowTitle(CaptionWithName + PlayerName);
+    // Qt reads "[*]" in a title as its mark for unsaved changes; doubled, it shows as typed.
+    setWindowTitle(CaptionWithName + QString(PlayerName).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
     for (int n = 1; n <= CardCount; ++n)
         FindImage(n)->setVisible(false);
     try {
@@ -326,6 +335,14 @@ void TFormMain::FormDblClick()
 void TFormMain::Exit1Click() { close(); }
 
 void TFormMain::About1Click() { FormAbout->ShowModal(); }
+
+void TFormMain::moveFocus(int n, Qt::Key key)
+{
+    // The arrow keys walk the grid and stop at its edges.
+    const int row = std::clamp((n - 1) / Columns + (key == Qt::Key_Down) - (key == Qt::Key_Up), 0, CardCount / Columns - 1);
+    const int col = std::clamp((n - 1) % Columns + (key == Qt::Key_Right) - (key == Qt::Key_Left), 0, Columns - 1);
+    Cell(row * Columns + col + 1)->setFocus(Qt::TabFocusReason);
+}
 
 void TFormMain::describeCard(int n)
 {

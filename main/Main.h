@@ -97,6 +97,7 @@ private:
     bool lastPairMismatched() const;
     bool isCandidate(const TImage *card) const;
     bool isPendingMismatch(const TImage *card) const;
+    void moveFocus(int n, Qt::Key key);
     void describeCard(int n);
 
     std::array<TPanel *, CardCount> cells{};

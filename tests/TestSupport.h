@@ -47,7 +47,7 @@ inline void typeText(QWidget *widget, const QString &text)
 inline void answerNameDialog()
 {
     QVERIFY(QTest::qWaitForWindowActive(FormNewGame));
-    typeText(FormNewGame->edtPlayerName, typed);
+    typeText(FormNewGame->focusWidget(), typed);
     for (const QString &step : pressed.split(QLatin1Char(' '))) {
         if (auto *button = FormNewGame->findChild<QPushButton *>(step))
             QTest::mouseClick(button, Qt::LeftButton);
@@ -80,6 +80,8 @@ inline QList<int> cardsOfPair(int pairId)
 }
 
 inline void clickCard(int n) { FormMain->s01Click(FormMain->Cell(n)); }
+// The main window's caption as the window system shows it.
+inline QString caption() { return FormMain->winId() ? FormMain->windowHandle()->title() : QString(); }
 inline QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
 
 inline QStringList linesOf(const TMemo *memo)

@@ -53,26 +53,32 @@ class TestDialogs : public GameTest {
 private slots:
     void nameDialog_data()
     {
-        QTest::addColumn<QString>("name");
+        // What the player types into the box that has the focus, the keys pressed or buttons
+        // clicked then, and the player of the game that starts (none: no new game).
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("starts");
+        QTest::addColumn<QString>("player");
         QTest::addColumn<bool>("during");
         for (const bool during : {false, true}) {
             const char *when = during ? "during a game" : "before a game";
-            QTest::addRow("Enter, %s", when) << "Bob" << "Return" << true << during;
-            QTest::addRow("OK, %s", when) << "Bob" << "OKBtn" << true << during;
-            QTest::addRow("blanks only are a name, %s", when) << "   " << "Return" << true << during;
-            QTest::addRow("Cancel, %s", when) << "Bob" << "CancelBtn" << false << during;
-            QTest::addRow("Escape after a name, %s", when) << "Bob" << "Escape" << false << during;
-            QTest::addRow("Enter on an empty box, %s", when) << "" << "Return" << false << during;
-            QTest::addRow("OK on an empty box, %s", when) << "" << "OKBtn" << false << during;
+            QTest::addRow("Enter, %s", when) << "Bob" << "Return" << "Bob" << during;
+            QTest::addRow("OK, %s", when) << "Bob" << "OKBtn" << "Bob" << during;
+            QTest::addRow("Enter on the focused OK, %s", when) << "Bob" << "Tab Return" << "Bob" << during;
+            QTest::addRow("blanks only are a name, %s", when) << "   " << "Return" << "   " << during;
+            QTest::addRow("Cancel, %s", when) << "Bob" << "CancelBtn" << "" << during;
+            QTest::addRow("Enter on the focused Cancel, %s", when) << "Bob" << "Tab Tab Return" << "" << during;
+            QTest::addRow("Escape after a name, %s", when) << "Bob" << "Escape" << "" << during;
+            QTest::addRow("Enter on an empty box, %s", when) << "" << "Return" << "" << during;
+            QTest::addRow("OK on an empty box, %s", when) << "" << "OKBtn" << "" << during;
         }
+        // A twenty-first character is refused wherever the caret stands, and the caret stays.
+        QTest::newRow("a full box") << "abcdefghijklmnopqrst" << "Home X Delete Z Return" << "zbcdefghijklmnopqrst" << false;
     }
     void nameDialog()
     {
-        QFETCH(QString, name);
+        QFETCH(QString, typed);
         QFETCH(QString, keys);
-        QFETCH(bool, starts);
+        QFETCH(QString, player);
         QFETCH(bool, during);
         if (during) {
             startGame(QStringLiteral("Ana"));
@@ -80,23 +86,24 @@ private slots:
             FormMain->Timer->Tick();
         }
         const QList<int> board = tags();
-        typed = name;
+        ::typed = typed;
         pressed = keys;
         FormMain->New1Click();
         QVERIFY(!FormNewGame->isVisible());
         QCOMPARE(FormNewGame->frameGeometry().center(), FormNewGame->screen()->availableGeometry().center());
         // Without a name a running game goes on as it was, under its own name.
-        const bool running = starts || during;
-        const QString player = starts ? name : QStringLiteral("Ana");
-        QCOMPARE(FormMain->windowTitle(), running ? "Duplora - " + player : QStringLiteral("Duplora"));
+        const bool starts = !player.isEmpty(), running = starts || during;
+        player = starts ? player : QStringLiteral("Ana");
+        QCOMPARE(caption(), running ? "Duplora - " + player : QStringLiteral("Duplora"));
         QCOMPARE(tags() == board, !starts);
         FormMain->Timer->Tick();
         QCOMPARE(panel(1), running ? QStringLiteral("Time: %1 s").arg(starts ? 1 : 2) : QStringLiteral("Time:   "));
         FormMain->FormDblClick();
-        QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), running ? QStringList{player} : QStringList());
-        // The next show starts from an empty box.
-        startGame(QString());
-        QCOMPARE(FormNewGame->edtPlayerName->text(), QString());
+        QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime),
+                 running ? (QStringList{player, starts ? "1" : "2"}) : QStringList());
+        // The next show starts from an empty box that has the focus, however it was left.
+        startGame(QStringLiteral("Zoe"));
+        QCOMPARE(caption(), QStringLiteral("Duplora - Zoe"));
     }
 
     void namesAsTyped_data()
@@ -110,6 +117,9 @@ private slots:
         QTest::newRow("22 emoji typed, 20 kept") << QString("😀").repeated(22) << false << QString("😀").repeated(20);
         QTest::newRow("an accent counts once") << QString("e\u0301").repeated(11) << false << QString("e\u0301").repeated(11);
         QTest::newRow("a paste is cut to 20") << QString("🎉").repeated(25) << true << QString("🎉").repeated(20);
+        QTest::newRow("a paste is cut to the room left") << "a" + QString("🎉").repeated(25) << true << "a" + QString("🎉").repeated(19);
+        QTest::newRow("the mark Qt keeps for unsaved changes") << "A[*]" << false << "A[*]";
+        QTest::newRow("pasted line breaks become blanks") << "Ana\nBo\r\nb" << true << "Ana Bo  b";
     }
     void namesAsTyped()
     {
@@ -117,11 +127,12 @@ private slots:
         QFETCH(bool, pasted);
         QFETCH(QString, kept);
         TestHooks::Modal = [&](TForm &) {
-            pasted ? FormNewGame->edtPlayerName->insert(text) : typeText(FormNewGame->edtPlayerName, text);
+            pasted ? FormNewGame->edtPlayerName->insert(text.left(1)) : typeText(FormNewGame->edtPlayerName, text);
+            pasted ? FormNewGame->edtPlayerName->insert(text.mid(1)) : void();
             QTest::keyClick(FormNewGame->edtPlayerName, Qt::Key_Return);
         };
         FormMain->New1Click();
-        QCOMPARE(FormMain->windowTitle(), "Duplora - " + kept);
+        QCOMPARE(caption(), "Duplora - " + kept);
         TestHooks::Modal = [](TForm &) {};
         FormMain->FormDblClick();
         QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime), QStringList{kept});
@@ -139,7 +150,7 @@ private slots:
         FormMain->New1Click();
         QCOMPARE(opened.mid(1), (QList<TForm *>{FormNewGame, FormTop10}));
         QCOMPARE(linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime), (QStringList{"Ana", "1200"}));
-        QCOMPARE(FormMain->windowTitle(), QStringLiteral("Duplora"));
+        QCOMPARE(caption(), QStringLiteral("Duplora"));
     }
 
     void rankings_data()
@@ -237,7 +248,8 @@ private slots:
 
     void boxesAreReadOnlyAndOkCloses()
     {
-        // In the real modal loop: typing changes no box, Escape closes neither window, OK does.
+        // In the real modal loop: typing changes no box, Escape closes neither window, Enter on
+        // the focused OK does.
         play(QStringLiteral("Ana 10 2"));
         TestHooks::Modal = nullptr;
         for (TForm *form : QList<TForm *>{FormTop10, FormAbout}) {
@@ -252,8 +264,12 @@ private slots:
                 }
                 QTest::keyClick(form, Qt::Key_Escape);
                 QVERIFY(form->isVisible());
-                QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
+                auto *ok = form->findChild<QPushButton *>(QStringLiteral("Button1"));
+                ok->setFocus();
+                QTest::keyClick(ok, Qt::Key_Return);
+                QVERIFY(!form->isVisible());
             });
+            QTimer::singleShot(3000, form, &TForm::Close);
             form->ShowModal();
             QVERIFY(!form->isVisible());
         }

@@ -1,6 +1,7 @@
 // The rules of a game, played through what a click, a tick and a double-click reach.
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QWindow>
 
 namespace {
@@ -40,7 +41,31 @@ struct Script {
     int attempts, cardsLeft;
     // The cards face up, and those the hidden reshuffle must leave alone besides them.
     QString up, spared;
+    // Turned by a click, by the keyboard, or by a screen reader.
+    QString by = QStringLiteral("mouse");
 };
+
+QColor pixel(QWidget *widget, QPoint at) { return widget->grab().toImage().pixelColor(at); }
+
+// Turns a card from the keyboard: the first Tab focuses card 1; the arrow keys walk the grid,
+// stopping at its edges; Space and Enter turn the focused card, which shows a focus frame.
+void keyTo(int n, int &at)
+{
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    QVERIFY(QTest::qWaitForWindowActive(FormMain));
+    if (!at) {
+        press(Qt::Key_Tab);
+        at = 1;
+        for (Qt::Key edge : {Qt::Key_Up, Qt::Key_Left})
+            press(edge);
+    }
+    for (; (at - 1) / 6 != (n - 1) / 6; at += (n > at) ? 6 : -6)
+        press(n > at ? Qt::Key_Down : Qt::Key_Up);
+    for (; at != n; at += (n > at) ? 1 : -1)
+        press(n > at ? Qt::Key_Right : Qt::Key_Left);
+    QCOMPARE(pixel(FormMain->Cell(n), {3, 26}), FormMain->palette().color(QPalette::Highlight));
+    press(n % 2 ? Qt::Key_Space : Qt::Key_Return);
+}
 
 struct Press {
     // A point of the cell of a card named as above, or of the board when none is named.
@@ -89,6 +114,8 @@ private slots:
         // "|" is a Game > New: the next game starts afresh, all it remembers of the last forgotten.
         QTest::newRow("a new game after a mismatch") << Script{"Ana", "abc|d", 0, 36, "d", ""};
         QTest::newRow("a new game after a match") << Script{"Ana", "aAb|cd", 1, 36, "cd", ""};
+        QTest::newRow("by keyboard") << Script{"Ana", "aAbc|dDe", 1, 34, "dDe", "", "keys"};
+        QTest::newRow("by screen reader") << Script{"Ana", "aAbcc", 2, 34, "aAc", "b", "reader"};
         // Names beginning with F, in either case, play without the hidden reshuffle.
         QTest::newRow("Fred") << Script{"Fred", "a", 0, 36, "a", "*"};
         QTest::newRow("fiona") << Script{"fiona", "a", 0, 36, "a", "*"};
@@ -106,16 +133,35 @@ private slots:
         startGame(script.player);
         QVERIFY(tags() != dealt);
         QCOMPARE(chance->seeds, seeds + 1);
-        for (QChar name : script.clicks.remove(' '))
-            name == '|' ? startGame(script.player) : clickCard(cardOf(name.toLatin1()));
+        FormMain->show();
+        QVERIFY(QTest::qWaitForWindowActive(FormMain));
+        int focused = 0;
+        for (QChar name : script.clicks.remove(' ')) {
+            const int n = name == '|' ? 0 : cardOf(name.toLatin1());
+            if (!n)
+                startGame(script.player);
+            else if (script.by == "keys")
+                keyTo(n, focused);
+            else if (script.by == "reader")
+                QAccessible::queryAccessibleInterface(FormMain->Cell(n))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            else
+                clickCard(n);
+        }
         const QSet<int> up = cardsOf(script.up), kept = up + cardsOf(script.spared);
+        // The focus frame shows over a face-up picture too, and only where the keyboard put it.
+        for (int n = 1; n <= TFormMain::CardCount; ++n)
+            QCOMPARE(pixel(FormMain->Cell(n), {3, 26}) == FormMain->palette().color(QPalette::Highlight), n == focused);
         QCOMPARE(FormMain->Attempts, script.attempts);
         QVERIFY(!script.attempts || panel(2) == QStringLiteral("Attempts: %1").arg(script.attempts));
         QCOMPARE(FormMain->CardsLeft, script.cardsLeft);
         QCOMPARE(faceUp(), up);
         QCOMPARE(opened.count(FormTop10), script.cardsLeft == 0 ? 1 : 0);
-        for (int n : up)
-            QCOMPARE(FormMain->Cell(n)->accessibleName(), QStringLiteral("Card %1, face up, pair %2").arg(n).arg(tags()[n - 1]));
+        for (int n = 1; n <= TFormMain::CardCount; ++n) {
+            const QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(FormMain->Cell(n));
+            QCOMPARE(cell->role(), QAccessible::Button);
+            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, pair %2").arg(n).arg(tags()[n - 1])
+                                                                   : QStringLiteral("Card %1, face down").arg(n));
+        }
         // Sooner or later the hidden reshuffle moves every other face-down card, never these.
         const QList<int> before = tags();
         QSet<int> moved;
@@ -127,6 +173,18 @@ private slots:
         QCOMPARE(moved, cardsOf("*") - kept);
         QCOMPARE(faceUp(), up);
         QVERIFY(deckIsSound());
+    }
+
+    void reshuffleDrawsTwoCards()
+    {
+        // The first card drawn, then the first other one: card 1 and the first card of another pair.
+        startGame(QStringLiteral("Ana"));
+        QList<int> expected = tags();
+        const int other = int(std::find_if(expected.begin(), expected.end(), [&](int t) { return t != expected[0]; }) - expected.begin());
+        chance->draws = {0.5, 0.5, other + 0.5};
+        std::swap(expected[0], expected[other]);
+        FormMain->CheatTimer->Tick();
+        QCOMPARE(tags(), expected);
     }
 
     void randomCardNumber_data()

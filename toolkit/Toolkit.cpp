@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QShowEvent>
 
@@ -92,7 +93,13 @@ int TForm::ShowModal()
     if (inModal)
         return -1;
     inModal = true;
-    const auto done = qScopeGuard([this] { inModal = false; });
+    // The keyboard goes back to the window that opened this one, also without a window manager.
+    QWidget *opener = QApplication::activeWindow();
+    const auto done = qScopeGuard([this, opener] {
+        inModal = false;
+        if (opener)
+            opener->activateWindow();
+    });
     if (TestHooks::Modal) {
         show();
         TestHooks::Modal(*this);
@@ -117,6 +124,12 @@ void TForm::keyPressEvent(QKeyEvent *event)
     // A window without a cancel button does not close on Escape.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        return;
+    }
+    // A focused button takes Enter, as on every desktop; elsewhere Enter is the default button's.
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        button->click();
         return;
     }
     QDialog::keyPressEvent(event);

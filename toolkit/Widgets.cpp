@@ -3,8 +3,11 @@
 
 #include "toolkit/Bitmap.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -34,6 +37,93 @@ QFont FaceFont(FontFace face, int pixelSize, bool bold, bool italic)
     font.setBold(bold);
     font.setItalic(italic);
     return font;
+}
+
+namespace {
+
+// The keyboard focus on a card: a frame in the window's highlight colour, drawn by the picture
+// too, so that it shows over a face-up card.
+void drawFocusFrame(QWidget *widget, const QRect &cell)
+{
+    constexpr int Width = 3;
+    QPainter painter(widget);
+    painter.setPen(QPen(widget->palette().color(QPalette::Highlight), Width));
+    painter.drawRect(cell.adjusted(Width, Width, -Width, -Width));
+}
+
+// Screen readers see a cell as a button whose press action clicks it.
+class PanelAccessible : public QAccessibleWidget {
+public:
+    explicit PanelAccessible(QWidget *panel) : QAccessibleWidget(panel, QAccessible::Button) {}
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            static_cast<TPanel *>(widget())->Press();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+{
+    return className == QLatin1String("TPanel") ? new PanelAccessible(static_cast<QWidget *>(object)) : nullptr;
+}
+
+// The nearest boundary between two characters at or before (or after) a position in a text.
+qsizetype boundary(const QString &text, qsizetype position, bool after)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(position);
+    return finder.isAtBoundary() ? position : after ? finder.toNextBoundary() : finder.toPreviousBoundary();
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+} // namespace
+
+int Characters(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int characters = 0;
+    while (finder.toNextBoundary() != -1)
+        ++characters;
+    return characters;
+}
+
+QString FirstCharacters(const QString &text, int count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (int i = 0; i < count && (end = finder.toNextBoundary()) != -1; ++i) {}
+    return end == -1 ? text : text.left(end);
+}
+
+QValidator::State TCharacterLimit::validate(QString &input, int &pos) const
+{
+    std::replace_if(input.begin(), input.end(), isLineBreak, QLatin1Char(' '));
+    if (Characters(input) > limit) {
+        // The edit replaced what lies between the unchanged head and tail of the text.
+        qsizetype head = 0, tail = 0;
+        while (head < accepted.size() && head < input.size() && accepted[head] == input[head])
+            ++head;
+        while (tail < accepted.size() - head && tail < input.size() - head
+               && accepted[accepted.size() - 1 - tail] == input[input.size() - 1 - tail])
+            ++tail;
+        head = boundary(input, head, false);
+        tail = input.size() - boundary(input, input.size() - tail, true);
+        const QString kept = accepted.left(head) + accepted.right(tail);
+        const QString inserted = FirstCharacters(input.mid(head, input.size() - head - tail), limit - Characters(kept));
+        if (inserted.isEmpty())
+            return Invalid;
+        input = accepted.left(head) + inserted + accepted.right(tail);
+        pos = int(head + inserted.size());
+    }
+    accepted = input;
+    return Acceptable;
 }
 
 void PlaceLabel(QLabel *label, const QRect &geometry)
@@ -83,10 +173,42 @@ void TImage::setVisible(bool visible)
     emit Changed();
 }
 
+void TImage::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (parentWidget()->hasFocus())
+        drawFocusFrame(this, parentWidget()->rect().translated(-pos()));
+}
+
 TPanel::TPanel(QWidget *owner) : QFrame(owner)
 {
+    static const bool accessible = (QAccessible::installFactory(panelAccessible), true);
+    Q_UNUSED(accessible);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
+    // Only the keyboard focuses a cell, so a mouse player never sees the frame.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void TPanel::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space: case Qt::Key_Return: case Qt::Key_Enter:
+        emit Click();
+        break;
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+        emit Arrow(Qt::Key(event->key()));
+        break;
+    default:
+        QFrame::keyPressEvent(event);
+    }
+}
+
+void TPanel::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    if (hasFocus())
+        drawFocusFrame(this, rect());
 }
 
 void TPanel::mousePressEvent(QMouseEvent *event)

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QValidator>
 #include <QWidget>
 
 #include <optional>
@@ -15,6 +16,10 @@
 enum class FontFace { SansSerif, Serif, Monospace };
 QFont FaceFont(FontFace face, int pixelSize, bool bold = false, bool italic = false);
 
+// How many characters a reader sees in a text, and the first `count` of them.
+int Characters(const QString &text);
+QString FirstCharacters(const QString &text, int count);
+
 // Places a label as laid out, widened where this platform's face draws the text a few pixels
 // wider than the layout's, so that no letter is cut off.
 void PlaceLabel(QLabel *label, const QRect &geometry);
@@ -22,6 +27,20 @@ void PlaceLabel(QLabel *label, const QRect &geometry);
 // A label placed so, in its own face and colour where given, else in its window's.
 QLabel *NewLabel(QWidget *owner, const char *name, const QString &text, const QRect &geometry,
                  const std::optional<QFont> &font = {}, const QColor &colour = {});
+
+// Holds a line to a number of characters as a reader counts them (an accent or an emoji is
+// one): a key that would pass the limit is refused, a paste is cut to the room left. Line and
+// paragraph breaks become blanks, as a one-line box shows them.
+class TCharacterLimit : public QValidator {
+public:
+    TCharacterLimit(int limit, QObject *owner) : QValidator(owner), limit(limit) {}
+    State validate(QString &input, int &pos) const override;
+
+private:
+    int limit;
+    // The text as last accepted: what an edit is measured against.
+    mutable QString accepted;
+};
 
 // A card picture: a stretched bitmap carrying a pair id in its Tag.
 class TImage : public QLabel {
@@ -39,22 +58,31 @@ public:
 signals:
     void Changed();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     int tag = 0;
 };
 
-// A raised panel; a left-button press and release on it is a click.
+// A raised panel; a left-button press and release on it is a click, and so are Space and Enter
+// once the keyboard has given it the focus. To assistive technology it is a button.
 class TPanel : public QFrame {
     Q_OBJECT
 public:
     explicit TPanel(QWidget *owner);
+    void Press() { emit Click(); }
 
 signals:
     void Click();
+    // An arrow key pressed on the focused panel.
+    void Arrow(Qt::Key key);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool pressed = false;
