@@ -41,14 +41,17 @@ QFont FaceFont(FontFace face, int pixelSize, bool bold, bool italic)
 
 namespace {
 
-// The keyboard focus on a card: a frame in the window's highlight colour, drawn by the picture
-// too, so that it shows over a face-up card.
+// The keyboard focus on a card: a frame in the window's highlight colour, lined with its
+// highlighted-text colour so that it stands out on any picture, drawn by the picture too, so
+// that it shows over a face-up card.
 void drawFocusFrame(QWidget *widget, const QRect &cell)
 {
     constexpr int Width = 3;
     QPainter painter(widget);
     painter.setPen(QPen(widget->palette().color(QPalette::Highlight), Width));
     painter.drawRect(cell.adjusted(Width, Width, -Width, -Width));
+    painter.setPen(widget->palette().color(QPalette::HighlightedText));
+    painter.drawRect(cell.adjusted(Width + 2, Width + 2, -Width - 3, -Width - 3));
 }
 
 // Screen readers see a cell as a button whose press action clicks it.

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # The real program under Xvfb as a player meets it, driven with xdotool and judged from the
 # screen alone; every check waits for what it expects, up to a bound.
-#   desktop.py game NAME   the face-up shuffled board at 236, 109; Game > New; a whole game by a
-#                          bot that remembers the faces it saw; "Top 10" read back; Help >
-#                          About...; Game > Exit ending with 0
+#   desktop.py game NAME mouse|keys
+#                          the face-up shuffled board at 236, 109; Game > New; a whole game by a
+#                          bot that remembers the faces it saw, played with the mouse or with the
+#                          keyboard alone; "Top 10" read back; Help > About...; Game > Exit ending 0
 #   desktop.py scaled      at twice the scale every card shows its picture pixel for pixel
 #   desktop.py package     the .deb passes lintian and both validators, and its unpacked
 #                          launcher starts the game from another folder
@@ -66,21 +67,33 @@ def click(win, x, y):
 
 
 class Board:
-    def __init__(self, scale=1):
-        self.win, self.scale = window('^Duplora$'), scale
+    def __init__(self, scale=1, keys=False):
+        self.win, self.scale, self.keys, self.focus = window('^Duplora$'), scale, keys, None
         self.x, self.y, self.width, height = geometry(self.win)
         self.bar = height - 367 * scale
 
     def corner(self, n):  # the top left pixel of card n's picture, 0 being the first card
         return (9 + 56 * (n % 6)) * self.scale, self.bar + (9 + 56 * (n // 6)) * self.scale
 
-    def faces(self, name='board'):
-        image, side = screen(name), 51 * self.scale
-        return [image.crop((self.x + x, self.y + y, self.x + x + side, self.y + y + side)).tobytes()
+    def faces(self, name='board', inset=5):
+        # Inside the keyboard's focus frame, unless the pictures are wanted whole.
+        image, side, i = screen(name), 51 * self.scale, inset * self.scale
+        return [image.crop((self.x + x + i, self.y + y + i, self.x + x + side - i, self.y + y + side - i)).tobytes()
                 for x, y in map(self.corner, range(36))]
 
     def click(self, n):
-        click(self.win, *(c + 25 for c in self.corner(n)))
+        if not self.keys:
+            return click(self.win, *(c + 25 for c in self.corner(n)))
+        # The first Tab focuses card 1, the arrows walk the grid, Space and Enter turn a card.
+        steps = ['Tab'] * (self.focus is None)
+        row, col = divmod(self.focus or 0, 6)
+        steps += ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row) + ['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col)
+        run('xdotool', 'key', '--delay', '30', *steps)
+        if self.focus is None:
+            time.sleep(0.5)
+            screen('02-focus-face-down')
+        run('xdotool', 'key', 'space' if n % 2 else 'Return')
+        self.focus = n
 
     def menu(self, x, downs):
         click(self.win, x, self.bar // 2)
@@ -91,7 +104,7 @@ class Board:
 def ocr(image, box, *options):
     part = ImageOps.grayscale(image.crop(box).resize(((box[2] - box[0]) * 4, (box[3] - box[1]) * 4)))
     ImageOps.expand(part.point(lambda v: 255 * (v > 153)), 40, 255).save(f'{ENV["ARTIFACTS"]}/ocr.png')
-    return run('tesseract', f'{ENV["ARTIFACTS"]}/ocr.png', '-', '--psm', '7', *options).stdout.strip()
+    return run('tesseract', f'{ENV["ARTIFACTS"]}/ocr.png', '-', '--psm', '6', *options).stdout.strip()
 
 
 def play(board):
@@ -124,15 +137,17 @@ def play(board):
         time.sleep(4.5 * (attempts % 4 == 0))
 
 
-def game(player):
+def game(player, by):
     app = start_app(ENV['DUPLORA'], ENV['SOURCE_DIR'])
-    board = Board()
+    board = Board(keys=by == 'keys')
     if (board.x, board.y, board.width) != (236, 109, 350):
         fail(f'the main window stands at {board.x}, {board.y}, {board.width} wide')
     faces = eventually(lambda: (f := board.faces('01-start')) and len(set(f)) == 18 and f) or fail('no pictures')
     if all(faces[n] == faces[n + 18] for n in range(18)):
         fail('the board is not shuffled')
-    board.menu(20, 1)
+    # Without a window manager nothing gives the new window the keyboard; a desktop would.
+    run('xdotool', 'windowfocus', '--sync', board.win)
+    run('xdotool', 'key', 'ctrl+n') if board.keys else board.menu(20, 1)
     window('^New game$')
     run('xdotool', 'type', '--delay', '50', player)
     run('xdotool', 'key', 'Return')
@@ -146,13 +161,14 @@ def game(player):
     print(f'{player}: {attempts} attempts, {moved} remembered faces moved; Top 10 reads {read}')
     read or fail(f'Top 10 does not list {player} with {attempts} attempts: {row(screen())}')
     player[0] not in 'Ff' or not moved or fail(f'cards moved in a game of {player}')
-    click(top, 340, 432)
+    run('xdotool', 'key', 'Tab', 'Return') if board.keys else click(top, 340, 432)
     eventually(lambda: len(set(board.faces('04-finished'))) == 18) or fail('the finished board lacks pairs')
-    board.menu(68, 1)
-    click(window(r'^About\.\.\.$'), 229, 472)
-    screen('05-about-closing')
+    run('xdotool', 'key', 'F1') if board.keys else board.menu(68, 1)
+    about = window(r'^About\.\.\.$')
+    screen('05-about')
+    run('xdotool', 'key', 'Tab', 'Tab', 'Tab', 'Return') if board.keys else click(about, 229, 472)
     eventually(lambda: not window(r'^About\.\.\.$', 0)) or fail('OK did not close About')
-    board.menu(20, 2)
+    run('xdotool', 'key', 'ctrl+q') if board.keys else board.menu(20, 2)
     app.wait(30) == 0 or fail(f'Game > Exit ended with {app.returncode}')
 
 
@@ -160,7 +176,7 @@ def scaled():
     start_app(ENV['DUPLORA'], ENV['SOURCE_DIR'], '1600x1200', QT_SCALE_FACTOR='2')
     board = Board(2)
     pictures = {Image.open(f'{ENV["SOURCE_DIR"]}/Images/{k}.bmp').convert('RGB').tobytes() for k in range(1, 19)}
-    eventually(lambda: set(board.faces('scaled')) <= pictures) or fail('a card is not its picture pixel for pixel')
+    eventually(lambda: set(board.faces('scaled', 0)) <= pictures) or fail('a card is not its picture pixel for pixel')
 
 
 def package():
@@ -175,5 +191,5 @@ def package():
     board.width == 350 and '"duplora"' in run('xprop', '-id', board.win, 'WM_CLASS').stdout or fail('not the board')
 
 
-{'game': lambda: game(sys.argv[2]), 'scaled': scaled, 'package': package}[sys.argv[1]]()
+{'game': lambda: game(*sys.argv[2:4]), 'scaled': scaled, 'package': package}[sys.argv[1]]()
 print('PASS')
