@@ -4,7 +4,7 @@
 # reader. Exits non-zero when anything fails.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils imagemagick tesseract-ocr dpkg-dev file lintian
+TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil tesseract-ocr dpkg-dev file lintian
                desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-14-dev)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 

@@ -5,13 +5,13 @@ namespace {
 
 QByteArray le32(quint32 v) { return QByteArray(1, char(v)) + char(v >> 8) + char(v >> 16) + char(v >> 24); }
 
-// A 24-bit bitmap claiming width × height (negative: top row first), with `bytes` bytes of
-// pixels after its header; every byte differs from its neighbours, so that a swapped channel, a
-// row out of order or a skipped padding byte all show.
-QByteArray bitmap(qint32 width, qint32 height, int bytes)
+// A bitmap of 24 (or 32) bits a pixel claiming width × height (negative: top row first), with
+// `bytes` bytes of pixels after its header; every byte differs from its neighbours, so that a
+// swapped channel, a row out of order or a skipped padding byte all show.
+QByteArray bitmap(qint32 width, qint32 height, int bytes, quint32 bits = 24)
 {
     QByteArray file = "BM" + le32(54 + bytes) + le32(0) + le32(54) + le32(40) + le32(width) + le32(height)
-        + le32(0x180001) + le32(0) + le32(0) + le32(2835) + le32(2835) + le32(0) + le32(0) + QByteArray(bytes, 0);
+        + le32(1 | bits << 16) + le32(0) + le32(0) + le32(2835) + le32(2835) + le32(0) + le32(0) + QByteArray(bytes, 0);
     for (int i = 54; i < file.size(); ++i)
         file[i] = char(i * 37 + 11);
     return file;
@@ -41,6 +41,8 @@ private slots:
         QTest::newRow("truncated") << good.left(good.size() / 2) << "truncated";
         QTest::newRow("header only") << good.left(30) << "truncated";
         QTest::newRow("pixels short by one row") << bitmap(4, 4, 12 * 3) << "truncated";
+        QTest::newRow("32 bits a pixel") << bitmap(3, 2, 24, 32) << "";
+        QTest::newRow("32 bits a pixel, a byte short") << bitmap(3, 2, 23, 32) << "truncated";
         QTest::newRow("png renamed") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "not a Windows bitmap";
         QTest::newRow("claims 60000 x 60000") << bitmap(60000, 60000, 64) << "60000 × 60000";
         QTest::newRow("118 bytes claiming 5700 x 5700") << bitmap(5700, 5700, 64) << "5700 × 5700";

@@ -154,7 +154,8 @@ def game(player, by):
     eventually(lambda: len(set(board.faces('02-face-down'))) == 1) or fail('the board did not turn face down')
     attempts, moved = play(board)
     top = window('^Top 10$')
-    x, y, _, _ = geometry(top)
+    x, y, width, height = geometry(top)
+    (x, y, width, height) == (419, 105, 436, 458) or fail(f'Top 10 stands at {x}, {y}, {width} x {height}')
     row = lambda image: (ocr(image, (x + 9, y + 65, x + 224, y + 82)),
                          ocr(image, (x + 321, y + 65, x + 416, y + 82), '-c', 'tessedit_char_whitelist=0123456789'))
     read = eventually(lambda: (r := row(screen('03-top10'))) and player in r[0] and r[1] == str(attempts) and r)
@@ -166,6 +167,7 @@ def game(player, by):
     run('xdotool', 'key', 'F1') if board.keys else board.menu(68, 1)
     about = window(r'^About\.\.\.$')
     screen('05-about')
+    geometry(about) == [304, 39, 462, 499] or fail(f'About stands at {geometry(about)}')
     run('xdotool', 'key', 'Tab', 'Tab', 'Tab', 'Return') if board.keys else click(about, 229, 472)
     eventually(lambda: not window(r'^About\.\.\.$', 0)) or fail('OK did not close About')
     run('xdotool', 'key', 'ctrl+q') if board.keys else board.menu(20, 2)
