@@ -55,7 +55,7 @@ private slots:
     {
         // What the player types into the box that has the focus, the keys pressed or buttons
         // clicked then, and the player of the game that starts (none: no new game).
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("player");
         QTest::addColumn<bool>("during");
@@ -76,7 +76,7 @@ private slots:
     }
     void nameDialog()
     {
-        QFETCH(QString, typed);
+        QFETCH(QString, name);
         QFETCH(QString, keys);
         QFETCH(QString, player);
         QFETCH(bool, during);
@@ -86,7 +86,7 @@ private slots:
             FormMain->Timer->Tick();
         }
         const QList<int> board = tags();
-        ::typed = typed;
+        typed = name;
         pressed = keys;
         FormMain->New1Click();
         QVERIFY(!FormNewGame->isVisible());
