@@ -73,9 +73,10 @@ inline QList<int> tags()
 }
 inline QList<int> cardsOfPair(int pairId)
 {
+    const QList<int> all = tags();
     QList<int> cards;
     for (int n = 1; n <= TFormMain::CardCount; ++n)
-        cards += tags()[n - 1] == pairId ? QList<int>{n} : QList<int>{};
+        cards += all[n - 1] == pairId ? QList<int>{n} : QList<int>{};
     return cards;
 }
 

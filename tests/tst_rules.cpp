@@ -167,8 +167,9 @@ private slots:
         QSet<int> moved;
         for (int tick = 0; tick < 300; ++tick) {
             FormMain->CheatTimer->Tick();
+            const QList<int> now = tags();
             for (int n = 1; n <= TFormMain::CardCount; ++n)
-                moved += tags()[n - 1] != before[n - 1] ? QSet<int>{n} : QSet<int>{};
+                moved += now[n - 1] != before[n - 1] ? QSet<int>{n} : QSet<int>{};
         }
         QCOMPARE(moved, cardsOf("*") - kept);
         QCOMPARE(faceUp(), up);
