@@ -81,23 +81,17 @@ qsizetype boundary(const QString &text, qsizetype position, bool after)
     return finder.isAtBoundary() ? position : after ? finder.toNextBoundary() : finder.toPreviousBoundary();
 }
 
-bool isLineBreak(QChar c)
-{
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-}
-
-} // namespace
-
-int Characters(const QString &text)
+// How many characters a reader sees in a text, and the first `count` of them.
+int characters(const QString &text)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int characters = 0;
+    int count = 0;
     while (finder.toNextBoundary() != -1)
-        ++characters;
-    return characters;
+        ++count;
+    return count;
 }
 
-QString FirstCharacters(const QString &text, int count)
+QString firstCharacters(const QString &text, int count)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
@@ -105,10 +99,17 @@ QString FirstCharacters(const QString &text, int count)
     return end == -1 ? text : text.left(end);
 }
 
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+} // namespace
+
 QValidator::State TCharacterLimit::validate(QString &input, int &pos) const
 {
     std::replace_if(input.begin(), input.end(), isLineBreak, QLatin1Char(' '));
-    if (Characters(input) > limit) {
+    if (characters(input) > limit) {
         // The edit replaced what lies between the unchanged head and tail of the text.
         qsizetype head = 0, tail = 0;
         while (head < accepted.size() && head < input.size() && accepted[head] == input[head])
@@ -119,7 +120,7 @@ QValidator::State TCharacterLimit::validate(QString &input, int &pos) const
         head = boundary(input, head, false);
         tail = input.size() - boundary(input, input.size() - tail, true);
         const QString kept = accepted.left(head) + accepted.right(tail);
-        const QString inserted = FirstCharacters(input.mid(head, input.size() - head - tail), limit - Characters(kept));
+        const QString inserted = firstCharacters(input.mid(head, input.size() - head - tail), limit - characters(kept));
         if (inserted.isEmpty())
             return Invalid;
         input = accepted.left(head) + inserted + accepted.right(tail);

@@ -16,10 +16,6 @@
 enum class FontFace { SansSerif, Serif, Monospace };
 QFont FaceFont(FontFace face, int pixelSize, bool bold = false, bool italic = false);
 
-// How many characters a reader sees in a text, and the first `count` of them.
-int Characters(const QString &text);
-QString FirstCharacters(const QString &text, int count);
-
 // Places a label as laid out, widened where this platform's face draws the text a few pixels
 // wider than the layout's, so that no letter is cut off.
 void PlaceLabel(QLabel *label, const QRect &geometry);
