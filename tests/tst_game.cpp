@@ -1,0 +1,557 @@
+// The game as a player reaches it: clicks, keys, ticks and the answers to its windows, each rule a
+// table; and the layer under it: the picture reader and errors escaping a handler.
+#include "app/Startup.h"
+#include "dialogs/About.h"
+#include "dialogs/NewGame.h"
+#include "dialogs/Top10.h"
+#include "main/Main.h"
+#include "toolkit/Bitmap.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <random>
+
+namespace {
+
+// Chance from a fixed seed, counting how often the game seeds it afresh.
+struct CountingSource : RandomSource {
+    void Seed(quint64) override { ++seeds; }
+    double Gauss(double mean, double stdDev) override { return std::normal_distribution<double>(mean, stdDev)(engine); }
+    int seeds = 0;
+    std::mt19937_64 engine{1};
+};
+
+CountingSource *chance = nullptr;
+QList<TForm *> opened;
+QStringList errors;
+// What the player does in the name dialog: types a text into the box that has the focus, then
+// presses keys ("Return", "Ctrl+V", ...) or clicks buttons by name, separated by blanks.
+QString typed, pressed;
+
+void answerNameDialog()
+{
+    QVERIFY(QTest::qWaitForWindowActive(FormNewGame));
+    // One key press a character: QTest::keyClicks knows Latin-1 only.
+    for (char32_t c : typed.toUcs4())
+        QTest::sendKeyEvent(QTest::KeyAction::Press, FormNewGame->focusWidget(), Qt::Key_unknown, QString::fromUcs4(&c, 1), {});
+    for (const QString &step : pressed.split(' ')) {
+        if (auto *button = FormNewGame->findChild<QPushButton *>(step))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            QTest::keySequence(FormNewGame->focusWidget(), QKeySequence::fromString(step));
+    }
+}
+
+void startGame(const QString &name)
+{
+    typed = name;
+    pressed = QStringLiteral("Return");
+    FormMain->New1Click();
+}
+
+QList<int> tags()
+{
+    QList<int> ids;
+    for (int n = 1; n <= TFormMain::CardCount; ++n)
+        ids << FormMain->FindImage(n)->Tag();
+    return ids;
+}
+
+// The cards whose number and pair id pass a test.
+QSet<int> cardsWhere(const std::function<bool(int n, int pairId)> &wanted)
+{
+    QSet<int> cards;
+    const QList<int> ids = tags();
+    for (int n = 1; n <= TFormMain::CardCount; ++n)
+        cards += wanted(n, ids[n - 1]) ? QSet<int>{n} : QSet<int>{};
+    return cards;
+}
+QSet<int> faceUp() { return cardsWhere([](int n, int) { return FormMain->FindImage(n)->FaceUp(); }); }
+
+// Cards named by pair: "a" and "A" are the two cards of pair 1, the lower card number first;
+// "b" and "B" those of pair 2, and so on. "*" names every card.
+QString pairs(int count)
+{
+    QString names;
+    for (int k = 0; k < count; ++k)
+        names += QChar('a' + k) + QString(QChar('A' + k));
+    return names;
+}
+QSet<int> cardsOf(const QString &names)
+{
+    QSet<int> cards;
+    const QString all = QString(names).replace('*', pairs(18));
+    for (QChar name : all) {
+        const QList<int> pair = cardsWhere([&](int, int id) { return id == name.toLower().unicode() - 'a' + 1; }).values();
+        cards << *(name.isUpper() ? std::max_element(pair.begin(), pair.end()) : std::min_element(pair.begin(), pair.end()));
+    }
+    return cards;
+}
+int cardOf(QChar name) { return *cardsOf(name).begin(); }
+
+QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
+// The main window's caption as the window system shows it.
+QString caption() { return FormMain->winId() ? FormMain->windowHandle()->title() : QString(); }
+QStringList linesOf(const TMemo *memo) { return memo->toPlainText().split('\n', Qt::SkipEmptyParts); }
+QStringList firstResult() { return linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime); }
+bool framed(int n) { return FormMain->Cell(n)->grab().toImage().pixelColor(3, 26) == FormMain->palette().color(QPalette::Highlight); }
+
+struct Script {
+    QString player, clicks;
+    int attempts, cardsLeft;
+    // The cards face up, and those the hidden reshuffle must leave alone besides them.
+    QString up, spared;
+    // Turned by the click a card's cell reports, by a mouse click at the middle of the card as
+    // Qt's hit-testing routes it, by the keyboard, or by a screen reader.
+    QString by = QStringLiteral("click");
+};
+
+// Turns a card from the keyboard: the first Tab focuses card 1; the arrow keys walk the grid,
+// stopping at its edges; Space and Enter turn the focused card, which shows a focus frame.
+void keyTo(int n, int &at)
+{
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    QVERIFY(QTest::qWaitForWindowActive(FormMain));
+    for (Qt::Key key : at ? QList<Qt::Key>{} : QList<Qt::Key>{Qt::Key_Tab, Qt::Key_Up, Qt::Key_Left})
+        press(key);
+    for (at = qMax(at, 1); at != n;) {
+        const int step = (at - 1) / 6 == (n - 1) / 6 ? 1 : 6;
+        press(step == 1 ? (n > at ? Qt::Key_Right : Qt::Key_Left) : (n > at ? Qt::Key_Down : Qt::Key_Up));
+        at += n > at ? step : -step;
+    }
+    QVERIFY(framed(n));
+    press(n % 2 ? Qt::Key_Space : Qt::Key_Return);
+}
+
+// An answer to the name dialog: typed, then pasted with Ctrl+V, the keys pressed or buttons
+// clicked, and the player of the game that starts (none: no new game).
+struct Answer {
+    QString typed, keys, player, pasted = {};
+};
+
+// Records finished games given as "name time attempts, ...".
+QMap<QString, QString> play(const QString &games)
+{
+    QMap<QString, QString> rows;
+    for (const QString &game : games.split(QStringLiteral(", "))) {
+        const QStringList g = game.split(' ');
+        FormMain->PlayerName = g[0];
+        FormMain->Time = g[1].toInt();
+        FormMain->Attempts = g[2].toInt();
+        FormMain->FinishGame();
+        rows[g[0]] = game;
+    }
+    return rows;
+}
+
+// Games G1 ... Gcount, in falling times and rising attempts, or the other way round.
+QString numbered(int count, bool timesFall)
+{
+    QStringList games;
+    for (int i = 1; i <= count; ++i)
+        games << QStringLiteral("G%1 %2 %3").arg(i).arg(timesFall ? 100 - i : i).arg(timesFall ? i : 100 - i);
+    return games.join(QStringLiteral(", "));
+}
+
+// What a control shows: its text, a box's lines, a window's caption, the status bar's panels.
+QString textOf(const QObject *control)
+{
+    if (auto *bar = qobject_cast<const TStatusBar *>(control))
+        return bar->PanelText(0) + '|' + bar->PanelText(1) + '|' + bar->PanelText(2);
+    if (auto *memo = qobject_cast<const TMemo *>(control))
+        return memo->toPlainText();
+    if (auto *menu = qobject_cast<const QMenu *>(control))
+        return menu->title();
+    return control->property(control->isWidgetType() && static_cast<const QWidget *>(control)->isWindow() ? "windowTitle" : "text").toString();
+}
+
+// A label shows its whole text; a box shows each of its lines on one line.
+bool fits(QObject *control)
+{
+    if (auto *label = qobject_cast<QLabel *>(control)) {
+        const QRect ink = label->fontMetrics().tightBoundingRect(label->text());
+        return ink.right() < label->width() && ink.height() <= label->height();
+    }
+    auto *memo = qobject_cast<TMemo *>(control);
+    return !memo || memo->document()->lineCount() == memo->document()->blockCount();
+}
+
+QByteArray le32(quint32 v) { return QByteArray(1, char(v)) + char(v >> 8) + char(v >> 16) + char(v >> 24); }
+
+// A bitmap of 24 (or 32) bits a pixel claiming width × height (negative: top row first), with
+// `bytes` bytes of pixels (all its rows by default) after its header; every byte differs from its
+// neighbours, so that a swapped channel, a row out of order or a skipped padding byte all show.
+QByteArray bitmap(qint32 width, qint32 height, int bytes = -1, quint32 bits = 24)
+{
+    bytes = bytes < 0 ? (width * 3 + 3) / 4 * 4 * qAbs(height) : bytes;
+    QByteArray file = "BM" + le32(54 + bytes) + le32(0) + le32(54) + le32(40) + le32(width) + le32(height)
+        + le32(1 | bits << 16) + le32(0) + le32(0) + le32(2835) + le32(2835) + le32(0) + le32(0) + QByteArray(bytes, 0);
+    for (int i = 54; i < file.size(); ++i)
+        file[i] = char(i * 37 + 11);
+    return file;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Script)
+Q_DECLARE_METATYPE(Answer)
+
+// Fresh windows, driven clocks and chance for every test; modal windows close at once, but for
+// the name dialog, answered as above.
+class TestGame : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestHooks::ManualTimers = true;
+        TestHooks::SetRandomSource(std::unique_ptr<RandomSource>(chance = new CountingSource));
+        opened.clear();
+        errors.clear();
+        TestHooks::ErrorBox = [](const QString &message) { errors << message; };
+        TestHooks::Modal = [](TForm &form) {
+            opened << &form;
+            if (&form == FormNewGame)
+                answerNameDialog();
+        };
+        CreateForms();
+    }
+    void cleanup()
+    {
+        DestroyForms();
+        TestHooks::Reset();
+    }
+
+    void clickScripts_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::newRow("first card") << Script{"Ana", "a", 0, 36, "a", "a"};
+        QTest::newRow("a match") << Script{"Ana", "aA", 1, 34, "aA", ""};
+        QTest::newRow("a mismatch stays face up") << Script{"Ana", "ab", 1, 36, "ab", ""};
+        QTest::newRow("until the next card") << Script{"Ana", "abc", 1, 36, "c", "ab"};
+        QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abb", 1, 36, "b", "a"};
+        QTest::newRow("and matches its partner") << Script{"Ana", "abbB", 2, 34, "bB", "a"};
+        QTest::newRow("the open card is no pair of its own") << Script{"Ana", "aa", 0, 36, "a", ""};
+        QTest::newRow("a matched card is ignored as first card") << Script{"Ana", "aAAb", 1, 34, "aAb", ""};
+        QTest::newRow("and as second card") << Script{"Ana", "aAbA", 1, 34, "aAb", ""};
+        QTest::newRow("six cards spared, not the seventh") << Script{"Ana", "abcdefg", 3, 36, "g", "bcdef"};
+        QTest::newRow("ten cards left still move") << Script{"Ana", pairs(13), 13, 10, pairs(13), ""};
+        QTest::newRow("eight cards left rest") << Script{"Ana", pairs(14), 14, 8, pairs(14), "*"};
+        QTest::newRow("the last pair ends the game") << Script{"Ana", pairs(18), 18, 0, "*", "*"};
+        QTest::newRow("a face-up picture takes no click") << Script{"Ana", "aba", 1, 36, "ab", "", "mouse"};
+        // "!" lets the time run out; no card turns after it.
+        QTest::newRow("a time-out ends the game") << Script{"Ana", "ab!cd", 1, 36, "ab", "*"};
+        // "|" is a Game > New: the next game starts afresh, all it remembers of the last forgotten.
+        QTest::newRow("a new game after a mismatch") << Script{"Ana", "abc|d", 0, 36, "d", ""};
+        QTest::newRow("a new game after a match") << Script{"Ana", "aAb|cd", 1, 36, "cd", ""};
+        QTest::newRow("by keyboard") << Script{"Ana", "aAbc|dDe", 1, 34, "dDe", "", "keys"};
+        QTest::newRow("by screen reader") << Script{"Ana", "aAbcc", 2, 34, "aAc", "b", "reader"};
+        // Names beginning with F, in either case, play without the hidden reshuffle.
+        QTest::newRow("Fred") << Script{"Fred", "a", 0, 36, "a", "*"};
+        QTest::newRow("fiona") << Script{"fiona", "a", 0, 36, "a", "*"};
+        QTest::newRow("a blank before Fred") << Script{" Fred", "a", 0, 36, "a", "a"};
+        QTest::newRow("Émile") << Script{"Émile", "a", 0, 36, "a", "a"};
+    }
+    void clickScripts()
+    {
+        // Each starts from the start-up board, face up and shuffled from the dealt order n, n + 18,
+        // and each game from a board shuffled afresh.
+        QFETCH(Script, script);
+        QCOMPARE(faceUp(), cardsOf("*"));
+        QVERIFY(tags().mid(0, 18) != tags().mid(18));
+        const QList<int> dealt = tags();
+        startGame(script.player);
+        QVERIFY(tags() != dealt);
+        QCOMPARE(chance->seeds, 2);
+        FormMain->show();
+        int focused = 0;
+        for (QChar name : script.clicks) {
+            if (name == '|')
+                startGame(script.player);
+            else if (name == '!')
+                for (int t = 0; t < 1200; ++t)
+                    FormMain->Timer->Tick();
+            else if (script.by == "mouse")
+                QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, FormMain->Cell(cardOf(name))->mapTo(FormMain, QPoint(26, 26)));
+            else if (script.by == "keys")
+                keyTo(cardOf(name), focused);
+            else if (script.by == "reader")
+                QAccessible::queryAccessibleInterface(FormMain->Cell(cardOf(name)))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            else
+                FormMain->s01Click(FormMain->Cell(cardOf(name)));
+        }
+        const QSet<int> up = cardsOf(script.up), kept = up + cardsOf(script.spared);
+        QCOMPARE(FormMain->Attempts, script.attempts);
+        QVERIFY(!script.attempts || panel(2) == QStringLiteral("Attempts: %1").arg(script.attempts));
+        QCOMPARE(FormMain->CardsLeft, script.cardsLeft);
+        QCOMPARE(faceUp(), up);
+        // A game over shows its result, and its clock stands still.
+        const bool timedOut = script.clicks.contains('!'), over = timedOut || !script.cardsLeft;
+        QCOMPARE(opened.count(FormTop10), over ? 1 : 0);
+        QCOMPARE(firstResult(), over ? (QStringList{script.player, timedOut ? "1200" : "0"}) : QStringList());
+        FormMain->Timer->Tick();
+        QCOMPARE(panel(1), QString(timedOut ? "Time: 1200 s" : over ? "Time:   " : "Time: 1 s"));
+        // Screen readers hear each card as a button; the focus frame shows, over a face-up
+        // picture too, only where the keyboard put it.
+        for (int n = 1; n <= TFormMain::CardCount; ++n) {
+            const QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(FormMain->Cell(n));
+            QCOMPARE(cell->role(), QAccessible::Button);
+            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, pair %2").arg(n).arg(tags()[n - 1])
+                                                                   : QStringLiteral("Card %1, face down").arg(n));
+            QCOMPARE(framed(n), n == focused);
+        }
+        // Sooner or later the hidden reshuffle moves every other face-down card, never these, and
+        // each card shows its own pair's picture.
+        const QList<int> before = tags();
+        QSet<int> moved;
+        for (int tick = 0; tick < 300; ++tick) {
+            FormMain->CheatTimer->Tick();
+            moved += cardsWhere([&](int n, int id) { return id != before[n - 1]; });
+        }
+        QCOMPARE(moved, cardsOf("*") - kept);
+        QCOMPARE(faceUp(), up);
+        QCOMPARE(cardsWhere([](int n, int id) {
+                     return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(TFormMain::PicturePath(id));
+                 }), cardsOf("*"));
+    }
+
+    void drawsFavourLowCards()
+    {
+        // From a normal draw of mean 19 and deviation 18, card 1 comes 1.846 and card 36 0.542
+        // times as often as an even draw would bring them, and every card can come.
+        std::array<int, 37> hits{};
+        for (int i = 0; i < 1000000; ++i)
+            ++hits.at(FormMain->RandomCardNumber());
+        QVERIFY2(!hits[0] && qAbs(hits[1] / 27778.0 - 1.846) < 0.025 && qAbs(hits[36] / 27778.0 - 0.542) < 0.015,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(hits[0]).arg(hits[1]).arg(hits[36])));
+    }
+
+    void clocksKeepTheirPace()
+    {
+        // Real timers: the clock ticks every second, the reshuffle every four, and once the game
+        // is over neither runs on.
+        TestHooks::ManualTimers = false;
+        startGame(QStringLiteral("Ana"));
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(panel(1), QStringLiteral("Time: 2 s"), 5000);
+        QVERIFY2(clock.elapsed() >= 1950 && clock.elapsed() < 3500 && chance->seeds == 2, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE_WITH_TIMEOUT(chance->seeds, 3, 8000);
+        QVERIFY2(clock.elapsed() >= 3950 && clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
+        FormMain->FormDblClick();
+        for (const TTimer *timer : {FormMain->Timer, FormMain->CheatTimer})
+            QVERIFY(!timer->findChild<QTimer *>()->isActive());
+    }
+
+    void nameDialog_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("during");
+        for (const bool during : {false, true}) {
+            const char *when = during ? "during a game" : "before a game";
+            QTest::addRow("Enter, %s", when) << Answer{"Bob", "Return", "Bob"} << during;
+            QTest::addRow("OK, %s", when) << Answer{"Bob", "OKBtn", "Bob"} << during;
+            QTest::addRow("Enter on the focused OK, %s", when) << Answer{"Bob", "Tab Return", "Bob"} << during;
+            QTest::addRow("blanks only are a name, %s", when) << Answer{"   ", "Return", "   "} << during;
+            QTest::addRow("Cancel, %s", when) << Answer{"Bob", "CancelBtn", ""} << during;
+            QTest::addRow("Enter on the focused Cancel, %s", when) << Answer{"Bob", "Tab Tab Return", ""} << during;
+            QTest::addRow("Escape after a name, %s", when) << Answer{"Bob", "Escape", ""} << during;
+            QTest::addRow("Enter on an empty box, %s", when) << Answer{"", "Return", ""} << during;
+            QTest::addRow("OK on an empty box, %s", when) << Answer{"", "OKBtn", ""} << during;
+        }
+        // Names as typed, up to twenty characters as a reader counts them; a twenty-first is
+        // refused wherever the caret stands, and the caret stays.
+        QTest::newRow("Serbian, Greek and emoji") << Answer{"Đorđe Ζωή 🎉", "Return", "Đorđe Ζωή 🎉"} << false;
+        QTest::newRow("21 typed, 20 kept") << Answer{"abcdefghijklmnopqrstu", "Return", "abcdefghijklmnopqrst"} << false;
+        QTest::newRow("22 emoji typed, 20 kept") << Answer{QString("😀").repeated(22), "Return", QString("😀").repeated(20)} << false;
+        QTest::newRow("an accent counts once") << Answer{QString("e\u0301").repeated(11), "Return", QString("e\u0301").repeated(11)} << false;
+        QTest::newRow("a full box") << Answer{"abcdefghijklmnopqrst", "Home X Delete Z Return", "zbcdefghijklmnopqrst"} << false;
+        QTest::newRow("the mark Qt keeps for unsaved changes") << Answer{"A[*]", "Return", "A[*]"} << false;
+        QTest::newRow("a paste is cut to the room left") << Answer{"a", "Ctrl+V Return", "a" + QString("🎉").repeated(19), QString("🎉").repeated(25)} << false;
+        QTest::newRow("pasted line breaks become blanks") << Answer{"", "Ctrl+V Return", "Ana Bo  b", "Ana\nBo\r\nb"} << false;
+    }
+    void nameDialog()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(bool, during);
+        if (during) {
+            startGame(QStringLiteral("Ana"));
+            FormMain->s01Click(FormMain->Cell(1));
+            FormMain->Timer->Tick();
+        }
+        const QList<int> board = tags();
+        QGuiApplication::clipboard()->setText(answer.pasted);
+        typed = answer.typed;
+        pressed = answer.keys;
+        FormMain->New1Click();
+        QVERIFY(!FormNewGame->isVisible());
+        QCOMPARE(FormNewGame->frameGeometry().center(), FormNewGame->screen()->availableGeometry().center());
+        // Without a name a running game goes on as it was, under its own name.
+        const bool starts = !answer.player.isEmpty(), running = starts || during;
+        const QString player = starts ? answer.player : QStringLiteral("Ana");
+        QCOMPARE(caption(), running ? "Duplora - " + player : QStringLiteral("Duplora"));
+        QCOMPARE(tags() == board, !starts);
+        FormMain->Timer->Tick();
+        QCOMPARE(panel(1), running ? QStringLiteral("Time: %1 s").arg(starts ? 1 : 2) : QStringLiteral("Time:   "));
+        FormMain->FormDblClick();
+        QCOMPARE(firstResult(), running ? (QStringList{player, starts ? "1" : "2"}) : QStringList());
+        // The next show starts from an empty box that has the focus, however it was left.
+        startGame(QStringLiteral("Zoe"));
+        QCOMPARE(caption(), QStringLiteral("Duplora - Zoe"));
+    }
+
+    void rankings_data()
+    {
+        QTest::addColumn<QString>("games");
+        QTest::addColumn<QString>("byTime");
+        QTest::addColumn<QString>("byAttempts");
+        QTest::newRow("distinct") << "A 30 5, B 10 9, C 20 1" << "B C A" << "C A B";
+        QTest::newRow("tied, in the order played") << "Bob 100 25, Ana 100 20" << "Bob Ana" << "Ana Bob";
+        QTest::newRow("a time-out first") << "Bob 1200 9, Ana 200 9" << "Ana Bob" << "Bob Ana";
+        QTest::newRow("10, 1200, 500, 500") << "S0 10 4, S1 1200 3, S2 500 2, S3 500 1" << "S0 S2 S3 S1" << "S3 S2 S1 S0";
+        QTest::newRow("zero time and attempts") << "Y 50 3, Z 0 0" << "Z Y" << "Z Y";
+        QTest::newRow("twelve games, eleven rows") << numbered(12, true) << "G12 G11 G10 G9 G8 G7 G6 G5 G4 G3 G2"
+                                                   << "G1 G2 G3 G4 G5 G6 G7 G8 G9 G10 G11";
+        // The first of twenty-one games was shifted out of the full table.
+        QTest::newRow("twenty-one games") << numbered(21, false) << "G2 G3 G4 G5 G6 G7 G8 G9 G10 G11 G12"
+                                          << "G21 G20 G19 G18 G17 G16 G15 G14 G13 G12 G11";
+    }
+    void rankings()
+    {
+        QFETCH(QString, games);
+        QFETCH(QString, byTime);
+        QFETCH(QString, byAttempts);
+        const QMap<QString, QString> rows = play(games);
+        QCOMPARE(opened.count(FormTop10), rows.size());
+        // Each row's numbers are those of the game named in it.
+        for (const auto &[order, by] : {std::pair{byTime, "ByTime$"}, std::pair{byAttempts, "ByAttempts$"}}) {
+            const QList<TMemo *> memos = FormTop10->findChildren<TMemo *>(QRegularExpression(by));
+            QStringList expected, shown;
+            for (const QString &name : order.split(' '))
+                expected << rows[name];
+            for (int r = 0; r < linesOf(memos[0]).size(); ++r)
+                shown << QStringLiteral("%1 %2 %3").arg(linesOf(memos[0])[r], linesOf(memos[1]).value(r), linesOf(memos[2]).value(r));
+            QCOMPARE(shown, expected);
+        }
+    }
+
+    void windowTexts_data()
+    {
+        // A window, its controls by name ("." for the window itself), and what they show, each
+        // in full in the faces this platform has; typing into a box changes nothing.
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("controls");
+        QTest::addColumn<QString>("texts");
+        QTest::newRow("main") << "FormMain" << ". Game1 New1 Exit1 Help1 About1" << "Duplora|Game|New|Exit|Help|About...";
+        QTest::newRow("status bar") << "FormMain" << "StatusBar1" << "Info|Time:   |Attempts:   ";
+        QTest::newRow("name") << "FormNewGame" << ". Label1 OKBtn CancelBtn" << "New game|Enter your name:|OK|Cancel";
+        QTest::newRow("results") << "FormTop10" << ". Label1 Label2 Button1 mmoTop10NamesByTime" << "Top 10|Top 10 (by Time):|Top 10 (by Attempts):|OK|";
+        QTest::newRow("results headings") << "FormTop10" << "Label3 Label4 Label5 Label6 Label7 Label8"
+                                          << "Name|Time|Attempts|Name|Time|Attempts";
+        QTest::newRow("about") << "FormAbout" << ". Label1 Label2 Label3 Label4 Button1"
+                               << "About...|NASMEJ  SE!!!|Bilo je namesteno!|SMILE!!!|It was set up!|OK";
+        QTest::newRow("about, Serbian") << "FormAbout" << "Memo1"
+                                        << "Za sve igrace kojima ime ne pocinje \nsa slovom F program u pozadini \n"
+                                           "nasumice menja raspored slika cineci \nigru mnogo tezom.";
+        QTest::newRow("about, English") << "FormAbout" << "Memo2"
+                                        << "For all players with names that doesn't \nstarts with letter F program in \n"
+                                           "background randomly changes order \nof pictures making a game lot more \ndifficult.";
+        QTest::newRow("about, program") << "FormAbout" << "Memo3"
+                                        << "Program: \n  Name:          Duplora\n  Version:       1.0\n"
+                                           "  Creation Date: 24.05.2007.\nContact: \n  The Duplora developers\n"
+                                           "  Report problems through the\n  project's issue tracker.\n  ";
+    }
+    void windowTexts()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, controls);
+        QFETCH(QString, texts);
+        const QList<QWidget *> forms{FormMain, FormNewGame, FormTop10, FormAbout};
+        QWidget *form = *std::find_if(forms.begin(), forms.end(), [&](QWidget *w) { return w->objectName() == window; });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QStringList shown;
+        for (const QString &name : controls.split(' ')) {
+            QObject *control = name == "." ? form : form->findChild<QObject *>(name);
+            if (auto *memo = qobject_cast<TMemo *>(control))
+                QTest::keyClicks(memo, "typed\b\r");
+            shown << textOf(control);
+            QVERIFY2(fits(control), qPrintable(name));
+        }
+        QCOMPARE(shown.join('|'), texts);
+    }
+
+    void pictures_data()
+    {
+        // What the reader refuses, and why; all else it reads pixel for pixel as Qt's own reader.
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("refusal");
+        QFile card(QStringLiteral("Images/1.bmp"));
+        const QByteArray good = card.open(QIODevice::ReadOnly) ? card.readAll() : QByteArray();
+        QTest::newRow("a card") << good << "";
+        QTest::newRow("rows padded, bottom row first") << bitmap(5, 3) << "";
+        QTest::newRow("rows padded, top row first") << bitmap(5, -3) << "";
+        QTest::newRow("32 bits a pixel") << bitmap(3, 2, 24, 32) << "";
+        QTest::newRow("missing") << QByteArray() << "missing";
+        QTest::newRow("a folder") << QByteArray() << "folder";
+        QTest::newRow("empty") << QByteArray("") << "empty";
+        QTest::newRow("truncated") << good.left(good.size() / 2) << "truncated";
+        QTest::newRow("header only") << good.left(30) << "truncated";
+        QTest::newRow("pixels short by one row") << bitmap(4, 4, 12 * 3) << "truncated";
+        QTest::newRow("32 bits a pixel, a byte short") << bitmap(3, 2, 23, 32) << "truncated";
+        QTest::newRow("png renamed") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "not a Windows bitmap";
+        QTest::newRow("claims 60000 x 60000") << bitmap(60000, 60000, 64) << "60000 × 60000";
+        QTest::newRow("118 bytes claiming 5700 x 5700") << bitmap(5700, 5700, 64) << "5700 × 5700";
+        QTest::newRow("zero width") << bitmap(0, 10, 64) << "no pixels";
+    }
+    void pictures()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("7.bmp"));
+        QFile file(path);
+        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
+        file.close();
+        QVERIFY(refusal != "folder" || QDir().mkpath(path));
+        try {
+            QCOMPARE(ReadBitmap(path), QImage::fromData(content, "bmp").convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(refusal, QString());
+        } catch (const Exception &e) {
+            QVERIFY2(!refusal.isEmpty() && e.Message.contains(path) && e.Message.contains(refusal), qPrintable(e.Message));
+        }
+    }
+
+    void errorsInHandlers()
+    {
+        // An error escaping a handler shows once in the error box, and the loop goes on; an error
+        // raised while the box is open (a reshuffle tick, say) opens no second box.
+        TestHooks::ErrorBox = [](const QString &message) {
+            errors << message;
+            ShowException(Exception(QStringLiteral("while the box is open")));
+        };
+        int after = 0;
+        QTimer::singleShot(0, qApp, [] { throw Exception(QStringLiteral("boom in a handler")); });
+        QTimer::singleShot(10, qApp, [&after] { ++after; });
+        QTRY_COMPARE(after, 1);
+        QCOMPARE(errors, QStringList{QStringLiteral("boom in a handler")});
+    }
+};
+
+// Runs inside the game's own application object, from the folder with Images/.
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    PrepareApplication(app);
+    QDir::setCurrent(QStringLiteral(DUPLORA_SOURCE_DIR));
+    TestGame test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_game.moc"
