@@ -45,6 +45,9 @@ TFormMain::TFormMain(QWidget *owner)
     connect(CheatTimer, &TTimer::OnTimer, this, &TFormMain::CheatTimerTimer);
     connect(ClientArea, &TClientArea::DblClick, this, &TFormMain::FormDblClick);
 
+    // Sized before it is placed: a resize after the window exists would place its client area,
+    // not its frame, at the laid-out position.
+    layout()->activate();
     move(InitialPosition);
     deal();
 }
