@@ -19,7 +19,7 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setObjectName(QStringLiteral("FormNewGame"));
     setWindowTitle(QStringLiteral("New game"));
-    setFixedSize(ClientSize);
+    FixedSizesHonoured() ? setFixedSize(ClientSize) : setMinimumSize(ClientSize);
 
     Label1 = NewLabel(this, "Label1", QStringLiteral("Enter your name:"), {8, 9, 80, 13});
 

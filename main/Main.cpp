@@ -79,7 +79,7 @@ void TFormMain::createBoard()
     ClientArea->setFixedSize(ClientSize);
     setCentralWidget(ClientArea);
     // The window is as large as the board plus whatever height the menu bar really takes.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->setSizeConstraint(FixedSizesHonoured() ? QLayout::SetFixedSize : QLayout::SetMinimumSize);
 
     for (int n = 1; n <= CardCount; ++n) {
         const int row = (n - 1) / Columns;

@@ -159,6 +159,8 @@ void TTimer::Tick()
 
 QString IntToStr(int value) { return QString::number(value); }
 
+bool FixedSizesHonoured() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 int StrToInt(const QString &text)
 {
     bool ok = false;

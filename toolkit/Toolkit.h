@@ -65,6 +65,11 @@ private:
     bool enabled = false;
 };
 
+// Whether a window may keep a fixed size of its own. Under Wayland a maximized or fullscreen
+// window must take the size the compositor configures, or the compositor ends the program; there
+// a fixed window only sets its least size, and its controls keep their places.
+bool FixedSizesHonoured();
+
 QString IntToStr(int value);
 int StrToInt(const QString &text);
 
