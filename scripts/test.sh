@@ -5,7 +5,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil tesseract-ocr dpkg-dev file lintian
-               desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-14-dev)
+               desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-14-dev metacity weston
+               qt6-wayland)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 status=0
