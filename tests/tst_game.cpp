@@ -20,12 +20,13 @@
 
 namespace {
 
-// Chance from a fixed seed, counting how often the game seeds it afresh.
+// Chance from a fixed seed, or the draws a test gives, counting how often the game seeds it afresh.
 struct CountingSource : RandomSource {
     int seeds = 0;
+    QList<double> draws;
     std::mt19937_64 engine{1};
     void Seed(quint64) override { ++seeds; }
-    double Gauss(double mean, double stdDev) override { return std::normal_distribution<double>(mean, stdDev)(engine); }
+    double Gauss(double mean, double sd) override { return draws.isEmpty() ? std::normal_distribution(mean, sd)(engine) : draws.takeFirst(); }
 };
 
 CountingSource *chance = nullptr;
@@ -35,14 +36,22 @@ QStringList errors;
 // presses keys ("Return", "Ctrl+V", ...) or clicks buttons by name, separated by blanks.
 QString typed, pressed;
 
+// The clock ticks up to its limit.
+void runOutOfTime()
+{
+    for (int t = 0; t < 1200; ++t)
+        FormMain->Timer->Tick();
+}
+
 void answerNameDialog()
 {
-    QVERIFY(QTest::qWaitForWindowActive(FormNewGame));
     // One key press a character: QTest::keyClicks knows Latin-1 only.
     for (char32_t c : typed.toUcs4())
         QTest::sendKeyEvent(QTest::KeyAction::Press, FormNewGame->focusWidget(), Qt::Key_unknown, QString::fromUcs4(&c, 1), {});
     for (const QString &step : pressed.split(' ')) {
-        if (auto *button = FormNewGame->findChild<QPushButton *>(step))
+        if (step == "!")
+            runOutOfTime();
+        else if (auto *button = FormNewGame->findChild<QPushButton *>(step))
             QTest::mouseClick(button, Qt::LeftButton);
         else
             QTest::keySequence(FormNewGame->focusWidget(), QKeySequence::fromString(step));
@@ -90,12 +99,30 @@ QSet<int> cardsOf(const QString &names)
 }
 int cardOf(QChar name) { return *cardsOf(name).begin(); }
 
+// Every card shows the picture of its own pair id.
+bool deckIsSound()
+{
+    return cardsWhere([](int n, int id) { return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(TFormMain::PicturePath(id)); }) == cardsOf("*");
+}
+
 QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
 // The main window's caption as the window system shows it.
 QString caption() { return FormMain->winId() ? FormMain->windowHandle()->title() : QString(); }
 QStringList linesOf(const TMemo *memo) { return memo->toPlainText().split('\n', Qt::SkipEmptyParts); }
 QStringList firstResult() { return linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime); }
 bool framed(int n) { return FormMain->Cell(n)->grab().toImage().pixelColor(3, 26) == FormMain->palette().color(QPalette::Highlight); }
+
+// A press through the window, so that Qt's hit-testing decides what it reaches: a click on the
+// middle of a card named by pair, a double-click between the cards ("~") or on the status bar ("=").
+void mouseOn(QChar name)
+{
+    const QWidget *on = name.isLetter() ? static_cast<QWidget *>(FormMain->Cell(cardOf(name))) : FormMain->ClientArea;
+    const QPoint at = on->mapTo(FormMain, name == '~' ? QPoint(62, 62) : name == '=' ? QPoint(200, 358) : QPoint(26, 26));
+    if (name.isLetter())
+        QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at);
+    else
+        QTest::mouseDClick(FormMain->windowHandle(), Qt::LeftButton, {}, at);
+}
 
 struct Script {
     QString player, clicks;
@@ -129,21 +156,6 @@ void keyTo(int n, int &at)
 struct Answer {
     QString typed, keys, player, pasted = {};
 };
-
-// Records finished games given as "name time attempts, ...".
-QMap<QString, QString> play(const QString &games)
-{
-    QMap<QString, QString> rows;
-    for (const QString &game : games.split(QStringLiteral(", "))) {
-        const QStringList g = game.split(' ');
-        FormMain->PlayerName = g[0];
-        FormMain->Time = g[1].toInt();
-        FormMain->Attempts = g[2].toInt();
-        FormMain->FinishGame();
-        rows[g[0]] = game;
-    }
-    return rows;
-}
 
 // Games G1 ... Gcount, in falling times and rising attempts, or the other way round.
 QString numbered(int count, bool timesFall)
@@ -207,7 +219,11 @@ private slots:
         TestHooks::SetRandomSource(std::unique_ptr<RandomSource>(chance = new CountingSource));
         opened.clear();
         errors.clear();
-        TestHooks::ErrorBox = [](const QString &message) { errors << message; };
+        // An error raised while the box is open (a reshuffle tick, say) must open no second box.
+        TestHooks::ErrorBox = [](const QString &message) {
+            errors << message;
+            ShowException(Exception(QStringLiteral("while the box is open")));
+        };
         TestHooks::Modal = [](TForm &form) {
             opened << &form;
             if (&form == FormNewGame)
@@ -217,6 +233,7 @@ private slots:
     }
     void cleanup()
     {
+        QDir::setCurrent(QStringLiteral(DUPLORA_SOURCE_DIR));
         DestroyForms();
         TestHooks::Reset();
     }
@@ -231,12 +248,15 @@ private slots:
         QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abb", 1, 36, "b", "a"};
         QTest::newRow("and matches its partner") << Script{"Ana", "abbB", 2, 34, "bB", "a"};
         QTest::newRow("the open card is no pair of its own") << Script{"Ana", "aa", 0, 36, "a", ""};
+        QTest::newRow("nor does the open card after a mismatch") << Script{"Ana", "abcc", 1, 36, "c", "ab"};
         QTest::newRow("a matched card is ignored as first card") << Script{"Ana", "aAAb", 1, 34, "aAb", ""};
         QTest::newRow("six cards spared, not the seventh") << Script{"Ana", "abcdefg", 3, 36, "g", "bcdef"};
         QTest::newRow("ten cards left still move") << Script{"Ana", pairs(13), 13, 10, pairs(13), ""};
         QTest::newRow("eight cards left rest") << Script{"Ana", pairs(14), 14, 8, pairs(14), "*"};
         QTest::newRow("the last pair ends the game") << Script{"Ana", pairs(18), 18, 0, "*", "*"};
         QTest::newRow("a face-up picture takes no click") << Script{"Ana", "aba", 1, 36, "ab", "", "mouse"};
+        QTest::newRow("a double-click between the cards ends the game") << Script{"Ana", "ab~c", 1, 36, "ab", "*", "mouse"};
+        QTest::newRow("one on the status bar does not") << Script{"Ana", "ab=c", 1, 36, "c", "ab", "mouse"};
         // "!" lets the time run out; no card turns after it.
         QTest::newRow("a time-out ends the game") << Script{"Ana", "ab!cd", 1, 36, "ab", "*"};
         // "|" is a Game > New: the next game starts afresh, all it remembers of the last forgotten.
@@ -251,25 +271,20 @@ private slots:
     }
     void clickScripts()
     {
-        // Each starts from the start-up board, face up and shuffled from the dealt order n, n + 18,
-        // and each game from a board shuffled afresh.
+        // Each game starts from a board shuffled afresh.
         QFETCH(Script, script);
-        QCOMPARE(faceUp(), cardsOf("*"));
-        QVERIFY(tags().mid(0, 18) != tags().mid(18));
         const QList<int> dealt = tags();
         startGame(script.player);
         QVERIFY(tags() != dealt);
-        QCOMPARE(chance->seeds, 2);
         FormMain->show();
         int focused = 0;
         for (QChar name : script.clicks) {
             if (name == '|')
                 startGame(script.player);
             else if (name == '!')
-                for (int t = 0; t < 1200; ++t)
-                    FormMain->Timer->Tick();
+                runOutOfTime();
             else if (script.by == "mouse")
-                QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, FormMain->Cell(cardOf(name))->mapTo(FormMain, QPoint(26, 26)));
+                mouseOn(name);
             else if (script.by == "keys")
                 keyTo(cardOf(name), focused);
             else if (script.by == "reader")
@@ -283,7 +298,7 @@ private slots:
         QCOMPARE(FormMain->CardsLeft, script.cardsLeft);
         QCOMPARE(faceUp(), up);
         // A game over shows its result, and its clock stands still.
-        const bool timedOut = script.clicks.contains('!'), over = timedOut || !script.cardsLeft;
+        const bool timedOut = script.clicks.contains('!'), over = timedOut || !script.cardsLeft || script.clicks.contains('~');
         QCOMPARE(opened.count(FormTop10), over ? 1 : 0);
         QCOMPARE(firstResult(), over ? (QStringList{script.player, timedOut ? "1200" : "0"}) : QStringList());
         FormMain->Timer->Tick();
@@ -307,9 +322,52 @@ private slots:
         }
         QCOMPARE(moved, cardsOf("*") - kept);
         QCOMPARE(faceUp(), up);
-        QCOMPARE(cardsWhere([](int n, int id) {
-                     return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(TFormMain::PicturePath(id));
-                 }), cardsOf("*"));
+        QVERIFY(deckIsSound());
+    }
+
+    void missingPictures()
+    {
+        // A picture that cannot be read is named in the error box, and the loop goes on. A
+        // reshuffle tick then moves no card; a Game > New leaves no game running on its
+        // half-shuffled board; at start-up no window shows and the run fails.
+        const auto fromLoop = [](const std::function<void()> &handler) {
+            QMetaObject::invokeMethod(qApp, handler, Qt::QueuedConnection);
+            QCoreApplication::sendPostedEvents();
+        };
+        startGame(QStringLiteral("Ana"));
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Images")));
+        for (int k = 1; k < TFormMain::PairCount; ++k)
+            QVERIFY(QFile::copy(TFormMain::PicturePath(k), dir.filePath(TFormMain::PicturePath(k))));
+        QDir::setCurrent(dir.path());
+        for (int tick = 0; tick < 100; ++tick)
+            fromLoop([] { FormMain->CheatTimer->Tick(); });
+        QVERIFY(!errors.isEmpty() && errors.filter(QStringLiteral("Images/18.bmp")).size() == errors.size());
+        QDir::setCurrent(QStringLiteral(DUPLORA_SOURCE_DIR));
+        QVERIFY(deckIsSound());
+        QDir::setCurrent(dir.filePath(QStringLiteral("Images")));
+        typed = QStringLiteral("Bob");
+        fromLoop([] { FormMain->New1Click(); });
+        FormMain->Timer->Tick();
+        QCOMPARE(panel(1), QStringLiteral("Time:   "));
+        DestroyForms();
+        errors.clear();
+        QVERIFY(Run(*static_cast<TApplication *>(qApp)) != 0);
+        QVERIFY(errors.size() == 1 && errors[0].contains(QStringLiteral("Images/1.bmp")));
+        for (const QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY(!w->isVisible());
+    }
+
+    void reshuffleDrawsTwoCards()
+    {
+        // A tick that draws the card it has already chosen draws again: two cards change places.
+        startGame(QStringLiteral("Ana"));
+        QList<int> expected = tags();
+        const int other = int(std::find_if(expected.begin(), expected.end(), [&](int id) { return id != expected[0]; }) - expected.begin());
+        chance->draws = {0.5, 0.5, other + 0.5};
+        FormMain->CheatTimer->Tick();
+        std::swap(expected[0], expected[other]);
+        QCOMPARE(tags(), expected);
     }
 
     void drawsFavourLowCards()
@@ -319,8 +377,7 @@ private slots:
         std::array<int, 37> hits{};
         for (int i = 0; i < 1000000; ++i)
             ++hits.at(FormMain->RandomCardNumber());
-        QVERIFY2(!hits[0] && qAbs(hits[1] / 27778.0 - 1.846) < 0.025 && qAbs(hits[36] / 27778.0 - 0.542) < 0.015,
-                 qPrintable(QStringLiteral("%1 %2 %3").arg(hits[0]).arg(hits[1]).arg(hits[36])));
+        QVERIFY(!hits[0] && qAbs(hits[1] / 27778.0 - 1.846) < 0.025 && qAbs(hits[36] / 27778.0 - 0.542) < 0.015);
     }
 
     void clocksKeepTheirPace()
@@ -343,33 +400,34 @@ private slots:
     void nameDialog_data()
     {
         QTest::addColumn<Answer>("answer");
-        QTest::addColumn<bool>("during");
-        for (const bool during : {false, true}) {
-            const char *when = during ? "during a game" : "before a game";
-            QTest::addRow("Enter, %s", when) << Answer{"Bob", "Return", "Bob"} << during;
-            QTest::addRow("OK, %s", when) << Answer{"Bob", "OKBtn", "Bob"} << during;
-            QTest::addRow("Enter on the focused OK, %s", when) << Answer{"Bob", "Tab Return", "Bob"} << during;
-            QTest::addRow("blanks only are a name, %s", when) << Answer{"   ", "Return", "   "} << during;
-            QTest::addRow("Cancel, %s", when) << Answer{"Bob", "CancelBtn", ""} << during;
-            QTest::addRow("Enter on the focused Cancel, %s", when) << Answer{"Bob", "Tab Tab Return", ""} << during;
-            QTest::addRow("Escape after a name, %s", when) << Answer{"Bob", "Escape", ""} << during;
-            QTest::addRow("Enter on an empty box, %s", when) << Answer{"", "Return", ""} << during;
+        QTest::addColumn<QString>("when");
+        for (const char *when : {"before a game", "during a game", "as the time runs out"}) {
+            QTest::addRow("Enter, %s", when) << Answer{"Bob", "Return", "Bob"} << when;
+            QTest::addRow("OK, %s", when) << Answer{"Bob", "OKBtn", "Bob"} << when;
+            QTest::addRow("Enter on the focused OK, %s", when) << Answer{"Bob", "Tab Return", "Bob"} << when;
+            QTest::addRow("blanks only are a name, %s", when) << Answer{"   ", "Return", "   "} << when;
+            QTest::addRow("Cancel, %s", when) << Answer{"Bob", "CancelBtn", ""} << when;
+            QTest::addRow("Enter on the focused Cancel, %s", when) << Answer{"Bob", "Tab Tab Return", ""} << when;
+            QTest::addRow("Escape after a name, %s", when) << Answer{"Bob", "Escape", ""} << when;
+            QTest::addRow("Enter on an empty box, %s", when) << Answer{"", "Return", ""} << when;
         }
         // Names as typed, up to twenty characters as a reader counts them; a twenty-first is
         // refused wherever the caret stands, and the caret stays.
-        QTest::newRow("Serbian, Greek and emoji") << Answer{"Đorđe Ζωή 🎉", "Return", "Đorđe Ζωή 🎉"} << false;
-        QTest::newRow("21 typed, 20 kept") << Answer{"abcdefghijklmnopqrstu", "Return", "abcdefghijklmnopqrst"} << false;
-        QTest::newRow("22 emoji typed, 20 kept") << Answer{QString("😀").repeated(22), "Return", QString("😀").repeated(20)} << false;
-        QTest::newRow("an accent counts once") << Answer{QString("e\u0301").repeated(11), "Return", QString("e\u0301").repeated(11)} << false;
-        QTest::newRow("a full box") << Answer{"abcdefghijklmnopqrst", "Home X Delete Z Return", "zbcdefghijklmnopqrst"} << false;
-        QTest::newRow("the mark Qt keeps for unsaved changes") << Answer{"A[*]", "Return", "A[*]"} << false;
-        QTest::newRow("a paste is cut to the room left") << Answer{"a", "Ctrl+V Return", "a" + QString("🎉").repeated(19), QString("🎉").repeated(25)} << false;
-        QTest::newRow("pasted line breaks become blanks") << Answer{"", "Ctrl+V Return", "Ana Bo  b", "Ana\nBo\r\nb"} << false;
+        QTest::newRow("Serbian, Greek and emoji") << Answer{"Đorđe Ζωή 🎉", "Return", "Đorđe Ζωή 🎉"} << "before a game";
+        QTest::newRow("21 typed, 20 kept") << Answer{"abcdefghijklmnopqrstu", "Return", "abcdefghijklmnopqrst"} << "before a game";
+        QTest::newRow("22 emoji typed, 20 kept") << Answer{QString("😀").repeated(22), "Return", QString("😀").repeated(20)} << "before a game";
+        QTest::newRow("an accent counts once") << Answer{QString("e\u0301").repeated(11), "Return", QString("e\u0301").repeated(11)} << "before a game";
+        QTest::newRow("a full box") << Answer{"abcdefghijklmnopqrst", "Home X Delete Z Return", "zbcdefghijklmnopqrst"} << "before a game";
+        QTest::newRow("the mark Qt keeps for unsaved changes") << Answer{"A[*]", "Return", "A[*]"} << "before a game";
+        QTest::newRow("a paste is cut to the room left") << Answer{"a", "Ctrl+V Return", "a" + QString("🎉").repeated(19), QString("🎉").repeated(25)} << "before a game";
+        QTest::newRow("pasted line breaks become blanks") << Answer{"", "Ctrl+V Return", "Ana Bo  b", "Ana\nBo\r\nb"} << "before a game";
     }
     void nameDialog()
     {
         QFETCH(Answer, answer);
-        QFETCH(bool, during);
+        QFETCH(QString, when);
+        // "!": the clock reaches its limit while the dialog is open.
+        const bool during = when != "before a game", timeOut = when.endsWith("out");
         if (during) {
             startGame(QStringLiteral("Ana"));
             FormMain->s01Click(FormMain->Cell(1));
@@ -378,19 +436,22 @@ private slots:
         const QList<int> board = tags();
         QGuiApplication::clipboard()->setText(answer.pasted);
         typed = answer.typed;
-        pressed = answer.keys;
+        pressed = (timeOut ? "! " : "") + answer.keys;
         FormMain->New1Click();
-        QVERIFY(!FormNewGame->isVisible());
         QCOMPARE(FormNewGame->frameGeometry().center(), FormNewGame->screen()->availableGeometry().center());
         // Without a name a running game goes on as it was, under its own name.
-        const bool starts = !answer.player.isEmpty(), running = starts || during;
+        const bool starts = !answer.player.isEmpty(), running = starts || (during && !timeOut);
         const QString player = starts ? answer.player : QStringLiteral("Ana");
         QCOMPARE(caption(), running ? "Duplora - " + player : QStringLiteral("Duplora"));
         QCOMPARE(tags() == board, !starts);
         FormMain->Timer->Tick();
-        QCOMPARE(panel(1), running ? QStringLiteral("Time: %1 s").arg(starts ? 1 : 2) : QStringLiteral("Time:   "));
+        const QString time = running ? (starts ? "1" : "2") : timeOut ? "1200" : "";
+        QCOMPARE(panel(1), time.isEmpty() ? QStringLiteral("Time:   ") : "Time: " + time + " s");
         FormMain->FormDblClick();
-        QCOMPARE(firstResult(), running ? (QStringList{player, starts ? "1" : "2"}) : QStringList());
+        // The results by time: the game running now, then the one that ran out of time.
+        QStringList results{running ? player : "", timeOut ? "Ana" : "", running ? time : "", timeOut ? "1200" : ""};
+        results.removeAll(QString());
+        QCOMPARE(firstResult(), results);
         // The next show starts from an empty box that has the focus, however it was left.
         startGame(QStringLiteral("Zoe"));
         QCOMPARE(caption(), QStringLiteral("Duplora - Zoe"));
@@ -417,17 +478,21 @@ private slots:
         QFETCH(QString, games);
         QFETCH(QString, byTime);
         QFETCH(QString, byAttempts);
-        const QMap<QString, QString> rows = play(games);
-        QCOMPARE(opened.count(FormTop10), rows.size());
-        // Each row's numbers are those of the game named in it.
+        const QStringList played = games.split(QStringLiteral(", "));
+        for (const QString &game : played) {
+            const QStringList g = game.split(' ');
+            FormMain->PlayerName = g[0];
+            FormMain->Time = g[1].toInt();
+            FormMain->Attempts = g[2].toInt();
+            FormMain->FinishGame();
+        }
+        // Each row shows one game played, with its own time and attempts.
         for (const auto &[order, by] : {std::pair{byTime, "ByTime$"}, std::pair{byAttempts, "ByAttempts$"}}) {
             const QList<TMemo *> memos = FormTop10->findChildren<TMemo *>(QRegularExpression(by));
-            QStringList expected, shown;
-            for (const QString &name : order.split(' '))
-                expected << rows[name];
-            for (int r = 0; r < linesOf(memos[0]).size(); ++r)
-                shown << QStringLiteral("%1 %2 %3").arg(linesOf(memos[0])[r], linesOf(memos[1]).value(r), linesOf(memos[2]).value(r));
-            QCOMPARE(shown, expected);
+            const QStringList names = linesOf(memos[0]);
+            QCOMPARE(names.join(' '), order);
+            for (int r = 0; r < names.size(); ++r)
+                QVERIFY(played.contains(names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r)));
         }
     }
 
@@ -485,17 +550,14 @@ private slots:
         QFile card(QStringLiteral("Images/1.bmp"));
         const QByteArray good = card.open(QIODevice::ReadOnly) ? card.readAll() : QByteArray();
         QTest::newRow("a card") << good << "";
-        QTest::newRow("rows padded, bottom row first") << bitmap(5, 3) << "";
         QTest::newRow("rows padded, top row first") << bitmap(5, -3) << "";
         QTest::newRow("32 bits a pixel") << bitmap(3, 2, 24, 32) << "";
         QTest::newRow("missing") << QByteArray() << "missing";
         QTest::newRow("a folder") << QByteArray() << "folder";
         QTest::newRow("empty") << QByteArray("") << "empty";
-        QTest::newRow("truncated") << good.left(good.size() / 2) << "truncated";
         QTest::newRow("pixels short by one row") << bitmap(4, 4, 12 * 3) << "truncated";
         QTest::newRow("32 bits a pixel, a byte short") << bitmap(3, 2, 23, 32) << "truncated";
         QTest::newRow("png renamed") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "not a Windows bitmap";
-        QTest::newRow("claims 60000 x 60000") << bitmap(60000, 60000, 64) << "60000 × 60000";
         QTest::newRow("118 bytes claiming 5700 x 5700") << bitmap(5700, 5700, 64) << "5700 × 5700";
         QTest::newRow("zero width") << bitmap(0, 10, 64) << "no pixels";
     }
@@ -515,21 +577,6 @@ private slots:
         } catch (const Exception &e) {
             QVERIFY2(!refusal.isEmpty() && e.Message.contains(path) && e.Message.contains(refusal), qPrintable(e.Message));
         }
-    }
-
-    void errorsInHandlers()
-    {
-        // An error escaping a handler shows once in the error box, and the loop goes on; an error
-        // raised while the box is open (a reshuffle tick, say) opens no second box.
-        TestHooks::ErrorBox = [](const QString &message) {
-            errors << message;
-            ShowException(Exception(QStringLiteral("while the box is open")));
-        };
-        int after = 0;
-        QTimer::singleShot(0, qApp, [] { throw Exception(QStringLiteral("boom in a handler")); });
-        QTimer::singleShot(10, qApp, [&after] { ++after; });
-        QTRY_COMPARE(after, 1);
-        QCOMPARE(errors, QStringList{QStringLiteral("boom in a handler")});
     }
 };
 

@@ -84,9 +84,10 @@ class Board:
         return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in corners]
 
     def click(self, n):
-        # The first Tab focuses card 1, the arrows walk the grid, Space and Enter turn a card.
+        # The first Tab focuses card 1, the arrows walk the grid and stop at its edges, Space and
+        # Enter turn a card.
         row, col = divmod(self.focus or 0, 6)
-        steps = ['Tab'] * (self.focus is None) + ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row)
+        steps = ['Tab', 'Up', 'Left'] * (self.focus is None) + ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row)
         run('xdotool', 'key', '--delay', '30', *steps, *['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col))
         if self.focus is None:
             time.sleep(0.5)
@@ -148,8 +149,7 @@ def game(player):
     read = eventually(lambda: (r := row(screen('03-top10'))) and player in r[0] and r[1] == str(attempts) and r)
     print(f'{player}: {attempts} attempts; Top 10 reads {read}')
     read or fail(f'Top 10 does not list {player} with {attempts} attempts: {row(screen())}')
-    run('xdotool', 'key', 'Escape')
-    time.sleep(1)
+    run('xdotool', 'key', 'Escape', 'sleep', 1)
     window('^Top 10$', 0) or fail('Escape closed Top 10')
     run('xdotool', 'key', 'Tab', 'Return')
     eventually(lambda: not window('^Top 10$', 0) and len(set(board.faces('04-finished'))) == 18) or fail('the finished board lacks pairs')
@@ -192,9 +192,7 @@ def wayland():
     pointer = lambda x, y, *clicks: run('xdotool', 'mousemove', 0, 0, 'sleep', 0.3, 'mousemove', x, y + 32, 'sleep', 0.3, *clicks, 'sleep', 0.3, 'mousemove', 0, 0)
     f = eventually(lambda: frame('wayland-start')) or fail('no window')
     pointer(f[0] + 60, f[3] - 12, 'click', 1)  # on the status bar, so that weston gives it the keyboard
-    run('xdotool', 'key', 'ctrl+n')
-    time.sleep(1)
-    run('xdotool', 'type', 'Ana')
+    run('xdotool', 'key', 'ctrl+n', 'sleep', 1, 'type', 'Ana')
     run('xdotool', 'key', 'Return')
     down = eventually(lambda: (c := cards(f, 'wayland-game')) == (time.sleep(0.5) or cards(f, 'wayland-game')) and c)
     for what, x, y, clicks, wide in (('a title-bar double-click', 60, 15, ('--repeat', 2, '--delay', 80), False), ('maximize', -40, 15, (), True)):
