@@ -36,21 +36,16 @@ QStringList errors;
 // presses keys ("Return", "Ctrl+V", ...) or clicks buttons by name, separated by blanks.
 QString typed, pressed;
 
-// The clock ticks up to its limit.
-void runOutOfTime()
-{
-    for (int t = 0; t < 1200; ++t)
-        FormMain->Timer->Tick();
-}
-
 void answerNameDialog()
 {
+    QVERIFY(QTest::qWaitForWindowActive(FormNewGame));
     // One key press a character: QTest::keyClicks knows Latin-1 only.
     for (char32_t c : typed.toUcs4())
         QTest::sendKeyEvent(QTest::KeyAction::Press, FormNewGame->focusWidget(), Qt::Key_unknown, QString::fromUcs4(&c, 1), {});
     for (const QString &step : pressed.split(' ')) {
         if (step == "!")
-            runOutOfTime();
+            for (int t = 0; t < 1200; ++t)
+                FormMain->Timer->Tick();
         else if (auto *button = FormNewGame->findChild<QPushButton *>(step))
             QTest::mouseClick(button, Qt::LeftButton);
         else
@@ -102,7 +97,7 @@ int cardOf(QChar name) { return *cardsOf(name).begin(); }
 // Every card shows the picture of its own pair id.
 bool deckIsSound()
 {
-    return cardsWhere([](int n, int id) { return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(TFormMain::PicturePath(id)); }) == cardsOf("*");
+    return cardsWhere([](int n, int id) { return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(DUPLORA_SOURCE_DIR "/" + TFormMain::PicturePath(id)); }) == cardsOf("*");
 }
 
 QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
@@ -113,15 +108,14 @@ QStringList firstResult() { return linesOf(FormTop10->mmoTop10NamesByTime) + lin
 bool framed(int n) { return FormMain->Cell(n)->grab().toImage().pixelColor(3, 26) == FormMain->palette().color(QPalette::Highlight); }
 
 // A press through the window, so that Qt's hit-testing decides what it reaches: a click on the
-// middle of a card named by pair, a double-click between the cards ("~") or on the status bar ("=").
+// middle of a card named by pair, a double-click between the cards ("~", "^" with the right button)
+// or on the status bar ("=").
 void mouseOn(QChar name)
 {
     const QWidget *on = name.isLetter() ? static_cast<QWidget *>(FormMain->Cell(cardOf(name))) : FormMain->ClientArea;
-    const QPoint at = on->mapTo(FormMain, name == '~' ? QPoint(62, 62) : name == '=' ? QPoint(200, 358) : QPoint(26, 26));
-    if (name.isLetter())
-        QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseDClick(FormMain->windowHandle(), Qt::LeftButton, {}, at);
+    const QPoint at = on->mapTo(FormMain, name.isLetter() ? QPoint(26, 26) : name == '=' ? QPoint(200, 358) : QPoint(62, 62));
+    name.isLetter() ? QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at)
+                    : QTest::mouseDClick(FormMain->windowHandle(), name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
 }
 
 struct Script {
@@ -257,6 +251,7 @@ private slots:
         QTest::newRow("a face-up picture takes no click") << Script{"Ana", "aba", 1, 36, "ab", "", "mouse"};
         QTest::newRow("a double-click between the cards ends the game") << Script{"Ana", "ab~c", 1, 36, "ab", "*", "mouse"};
         QTest::newRow("one on the status bar does not") << Script{"Ana", "ab=c", 1, 36, "c", "ab", "mouse"};
+        QTest::newRow("nor one with the right button") << Script{"Ana", "ab^c", 1, 36, "c", "ab", "mouse"};
         // "!" lets the time run out; no card turns after it.
         QTest::newRow("a time-out ends the game") << Script{"Ana", "ab!cd", 1, 36, "ab", "*"};
         // "|" is a Game > New: the next game starts afresh, all it remembers of the last forgotten.
@@ -282,7 +277,8 @@ private slots:
             if (name == '|')
                 startGame(script.player);
             else if (name == '!')
-                runOutOfTime();
+                for (int t = 0; t < 1200; ++t)
+                    FormMain->Timer->Tick();
             else if (script.by == "mouse")
                 mouseOn(name);
             else if (script.by == "keys")
@@ -343,7 +339,6 @@ private slots:
         for (int tick = 0; tick < 100; ++tick)
             fromLoop([] { FormMain->CheatTimer->Tick(); });
         QVERIFY(!errors.isEmpty() && errors.filter(QStringLiteral("Images/18.bmp")).size() == errors.size());
-        QDir::setCurrent(QStringLiteral(DUPLORA_SOURCE_DIR));
         QVERIFY(deckIsSound());
         QDir::setCurrent(dir.filePath(QStringLiteral("Images")));
         typed = QStringLiteral("Bob");
@@ -447,8 +442,10 @@ private slots:
         FormMain->Timer->Tick();
         const QString time = running ? (starts ? "1" : "2") : timeOut ? "1200" : "";
         QCOMPARE(panel(1), time.isEmpty() ? QStringLiteral("Time:   ") : "Time: " + time + " s");
+        // A double-click shows the results, whether or not a game runs. By time: the game running
+        // now, then the one that ran out of time.
         FormMain->FormDblClick();
-        // The results by time: the game running now, then the one that ran out of time.
+        QCOMPARE(opened.count(FormTop10), timeOut ? 2 : 1);
         QStringList results{running ? player : "", timeOut ? "Ana" : "", running ? time : "", timeOut ? "1200" : ""};
         results.removeAll(QString());
         QCOMPARE(firstResult(), results);
@@ -528,7 +525,7 @@ private slots:
         QFETCH(QString, controls);
         QFETCH(QString, texts);
         const QList<QWidget *> forms{FormMain, FormNewGame, FormTop10, FormAbout};
-        QWidget *form = *std::find_if(forms.begin(), forms.end(), [&](QWidget *w) { return w->objectName() == window; });
+        QWidget *form = *std::ranges::find(forms, window, &QObject::objectName);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QStringList shown;
@@ -568,8 +565,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("7.bmp"));
         QFile file(path);
-        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
-        file.close();
+        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush()));
         QVERIFY(refusal != "folder" || QDir().mkpath(path));
         try {
             QCOMPARE(ReadBitmap(path), QImage::fromData(content, "bmp").convertToFormat(QImage::Format_RGB32));
