@@ -33,7 +33,8 @@ CountingSource *chance = nullptr;
 QList<TForm *> opened;
 QStringList errors;
 // What the player does in the name dialog: types a text into the box that has the focus, then
-// presses keys ("Return", "Ctrl+V", ...) or clicks buttons by name, separated by blanks.
+// presses keys ("Return", "Ctrl+V", ...), clicks buttons by name or lets the clock reach its limit
+// ("!"), separated by blanks.
 QString typed, pressed;
 
 void answerNameDialog()
@@ -421,7 +422,6 @@ private slots:
     {
         QFETCH(Answer, answer);
         QFETCH(QString, when);
-        // "!": the clock reaches its limit while the dialog is open.
         const bool during = when != "before a game", timeOut = when.endsWith("out");
         if (during) {
             startGame(QStringLiteral("Ana"));
