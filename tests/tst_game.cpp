@@ -305,7 +305,7 @@ private slots:
         for (int n = 1; n <= TFormMain::CardCount; ++n) {
             const QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(FormMain->Cell(n));
             QCOMPARE(cell->role(), QAccessible::Button);
-            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, pair %2").arg(n).arg(tags()[n - 1])
+            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, pair %2").arg(n).arg(FormMain->FindImage(n)->Tag())
                                                                    : QStringLiteral("Card %1, face down").arg(n));
             QCOMPARE(framed(n), n == focused);
         }
