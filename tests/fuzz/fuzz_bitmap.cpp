@@ -7,13 +7,6 @@
 
 #include <cstdlib>
 
-// Qt's reader warns about every odd palette index; here those warnings are expected.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
