@@ -120,11 +120,10 @@ void mouseOn(QChar name)
 struct Script {
     QString player, clicks;
     int attempts;
-    // The cards face up, and those the hidden reshuffle must leave alone besides them.
-    QString up, spared;
-    // Turned by the click a card's cell reports, by a mouse click at the middle of the card as
-    // Qt's hit-testing routes it, or by a screen reader. The keyboard plays whole games end to end.
-    QString by = QStringLiteral("click");
+    // The cards face up, and those the hidden reshuffle must leave alone besides them; turned by
+    // the click a card's cell reports, by a mouse click at the middle of the card as Qt's
+    // hit-testing routes it, or by a screen reader. The keyboard plays whole games end to end.
+    QString up, spared, by = QStringLiteral("click");
 };
 
 // An answer to the name dialog: typed, then pasted with Ctrl+V, the keys pressed or buttons
