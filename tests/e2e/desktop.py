@@ -77,7 +77,7 @@ class Board:
         # frame shows, in the default style's highlight colour.
         image, side, i = screen(name), 51 * self.scale, inset * self.scale
         corners = [(self.left + (9 + 56 * (n % 6)) * self.scale, self.top + (9 + 56 * (n // 6)) * self.scale) for n in range(36)]
-        self.framed = [image.getpixel((x + 2, y + 25)) == (48, 140, 198) for x, y in corners]
+        self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) == (48, 140, 198) for x, y in corners]
         return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in corners]
 
     def click(self, n):
