@@ -4,19 +4,24 @@
 # reader. Exits non-zero when anything fails.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil tesseract-ocr dpkg-dev file lintian
-               desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-14-dev metacity weston
+TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil tesseract-ocr lintian blhc build-essential debhelper
+               desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-dev metacity weston
                qt6-wayland)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
+# Our own builds turn every warning into an error. The plain one is built with the hardening
+# flags Ubuntu's compiler adds by itself; the package test builds with Debian's (hardening=+all).
+WERROR=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+UBUNTU_FLAGS="-O2 -D_FORTIFY_SOURCE=3 -fstack-clash-protection -fcf-protection"
+
 status=0
-build_into build -DBUILD_TESTING=ON -DDUPLORA_BENCH=ON
+build_into build -DBUILD_TESTING=ON -DDUPLORA_BENCH=ON "-DCMAKE_CXX_FLAGS=$UBUNTU_FLAGS" $WERROR
 (cd "$ROOT/build" && ctest --output-on-failure --no-tests=error) || status=1
 
-build_into build-sanitize -DBUILD_TESTING=ON -DDUPLORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+build_into build-sanitize -DBUILD_TESTING=ON -DDUPLORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $WERROR
 (cd "$ROOT/build-sanitize" && ctest --output-on-failure --no-tests=error) || status=1
 
-build_into build-fuzz -DDUPLORA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+build_into build-fuzz -DDUPLORA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ $WERROR
 (cd "$ROOT/build-fuzz" && ctest --output-on-failure --no-tests=error) || status=1
 
 [ $status -eq 0 ] && echo "All tests passed: plain, under the sanitizers, and the fuzz run." || echo "Some tests FAILED."
