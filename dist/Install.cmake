@@ -1,4 +1,4 @@
-# The installed layout and the Debian package: a launcher that starts the program in its data
+# The installed layout, as the Debian package (debian/) takes it: a launcher that starts the program in its data
 # folder (the game reads Images/ from its working directory), the pictures, a desktop entry,
 # an icon, AppStream metadata, a man page.
 include(GNUInstallDirs)
@@ -25,17 +25,20 @@ foreach(size IN LISTS DUPLORA_ICON_SIZES)
   install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
-set(DUPLORA_DOCS ${CMAKE_BINARY_DIR}/dist/changelog.gz ${CMAKE_BINARY_DIR}/dist/duplora.6.gz)
-add_custom_command(OUTPUT ${DUPLORA_DOCS}
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/dist/changelog > ${CMAKE_BINARY_DIR}/dist/changelog.gz
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/dist/duplora.6 > ${CMAKE_BINARY_DIR}/dist/duplora.6.gz
-  DEPENDS dist/changelog dist/duplora.6)
-add_custom_target(duplora-dist ALL DEPENDS ${DUPLORA_ICONS} ${DUPLORA_DOCS})
+set(DUPLORA_MANPAGE ${CMAKE_BINARY_DIR}/dist/duplora.6.gz)
+add_custom_command(OUTPUT ${DUPLORA_MANPAGE}
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/dist/duplora.6 > ${DUPLORA_MANPAGE}
+  DEPENDS dist/duplora.6)
+add_custom_target(duplora-dist ALL DEPENDS ${DUPLORA_ICONS} ${DUPLORA_MANPAGE})
+
+# The window carries the icon too, also where the game runs uninstalled; one size is enough for
+# a title bar or a task switcher.
+qt_add_resources(duplora duplora_icon PREFIX / BASE ${CMAKE_BINARY_DIR}/dist/icons/64 FILES ${CMAKE_BINARY_DIR}/dist/icons/64/duplora.png)
 
 install(TARGETS duplora RUNTIME DESTINATION ${DUPLORA_LIBEXECDIR})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/dist/duplora DESTINATION ${DUPLORA_BINDIR})
 install(DIRECTORY Images DESTINATION ${DUPLORA_DATADIR} FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-# The entry's Path= names the data folder under the prefix it is installed to (CPack's too).
+# The entry's Path= names the data folder under the prefix it is installed to.
 install(CODE "
   set(DUPLORA_DATA_PATH \"\${CMAKE_INSTALL_PREFIX}/${DUPLORA_DATADIR}\")
   configure_file(\"${PROJECT_SOURCE_DIR}/dist/${DUPLORA_APP_ID}.desktop.in\"
@@ -44,22 +47,4 @@ install(CODE "
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
 ")
 install(FILES dist/${DUPLORA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${CMAKE_BINARY_DIR}/dist/duplora.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES dist/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/duplora)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME duplora)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "The Duplora developers <developers@duplora.org>")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "memory game of pairs")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Thirty-six cards lie face down in a six by six grid: find the eighteen pairs
-of pictures in as few seconds and attempts as you can. A results window ranks
-the games played since start-up by time and by attempts.")
-include(CPack)
+install(FILES ${DUPLORA_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

@@ -1,9 +1,10 @@
 # Shared by the play and test scripts: installs the Debian packages that are missing and builds.
-# Source it; it defines install_missing, configure_into and build_into.
+# Source it; it defines install_missing, configure_into, build_into and copy_tree.
 
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Names apt resolves on Debian 12 and 13 alike.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
 
 install_missing() {
@@ -29,4 +30,10 @@ configure_into() {
 build_into() {
     configure_into "$@"
     cmake --build "$ROOT/$1"
+}
+
+# copy_tree DIR: this tree as it stands, committed or not, less its builds and git's own folder.
+copy_tree() {
+    mkdir -p "$1"
+    tar -C "$ROOT" --exclude=./.git --exclude='./build*' --exclude=./debian/build -cf - . | tar -xf - -C "$1"
 }
