@@ -8,6 +8,8 @@
 #include "toolkit/Toolkit.h"
 #include "toolkit/Widgets.h"
 
+#include <QIcon>
+
 namespace {
 
 constexpr int DefaultFontPixels = 11;
@@ -37,6 +39,7 @@ void PrepareApplication(QApplication &app)
     app.setApplicationName(QStringLiteral("duplora"));
     app.setApplicationVersion(QStringLiteral("1.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.duplora.Duplora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/duplora.png")));
     QApplication::setFont(FaceFont(FontFace::SansSerif, DefaultFontPixels));
 }
 
