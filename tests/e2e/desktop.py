@@ -6,16 +6,18 @@
 #                          shuffled board; Game > New; a whole game from the keyboard alone by a bot
 #                          that remembers the faces it saw and sees the focus frame over each card it
 #                          turns; "Top 10" read back, deaf to Escape; Help > About...; Game > Exit ending 0
-#   desktop.py package     the .deb passes lintian and both validators; its unpacked launcher starts
-#                          the game from another folder, placed as laid out with no window manager
-#                          and, at twice the scale, every card its picture pixel for pixel
-#   desktop.py wayland     natively under weston, the game survives a maximize, and its board stays
-#                          as laid out
-# Needs DUPLORA (the program), SOURCE_DIR (with Images/), BUILD_DIR, ARTIFACTS (screenshots).
-import atexit, glob, os, re, subprocess, sys, tempfile, time
+#   desktop.py package     the package script's .deb passes blhc, lintian and both validators; its
+#                          unpacked launcher starts the game with its icon from another folder, placed
+#                          as laid out with no window manager and, at twice the scale, every card its
+#                          picture pixel for pixel
+#   desktop.py wayland     natively under weston, the game survives a maximize by weston's key, and its
+#                          board stays as laid out
+# Needs DUPLORA (the program), SOURCE_DIR (with Images/), ARTIFACTS (screenshots).
+import atexit, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab, ImageOps
 
 ENV, STARTED = os.environ, []
+EDGES = [Image.open(f'{ENV["SOURCE_DIR"]}/Images/{k}.bmp').convert('RGB').getpixel((0, 0)) for k in range(1, 19)]
 atexit.register(lambda: [p.kill() for p in STARTED])
 os.makedirs(ENV['ARTIFACTS'], exist_ok=True)
 
@@ -28,6 +30,12 @@ def start(*args, **kw):
     STARTED.append(subprocess.Popen(args, stdout=open(f'{ENV["ARTIFACTS"]}/{os.path.basename(args[0])}.log', 'w'),
                                     stderr=subprocess.STDOUT, **kw))
     return STARTED[-1]
+
+
+def scratch():
+    folder = tempfile.mkdtemp()
+    atexit.register(shutil.rmtree, folder, True)
+    return folder
 
 
 def screen(name='screen'):
@@ -68,17 +76,38 @@ def placed(title, where):
 
 
 class Board:
-    def __init__(self, win, scale=1):
-        self.left, top, _, height = geometry(win, False)
-        self.win, self.scale, self.focus, self.top = win, scale, None, top + height - 367 * scale
+    # Card 1's picture at FIRST on the screen, the others at the layout's pitch from it.
+    def __init__(self, first, scale=1, win=None):
+        (self.left, self.top), self.win, self.scale, self.focus = first, win, scale, None
+
+    @staticmethod
+    def of(win, scale=1):
+        # Through the X server: the board fills the client area's 367 rows below the menu bar.
+        left, top, _, height = geometry(win, False)
+        return Board((left + 9 * scale, top + height - 358 * scale), scale, win)
+
+    @staticmethod
+    def found(image, scale=1):
+        # Wherever a compositor put it: card 1 is the highest, then leftmost picture, found by the
+        # flat edge of one of the game's pictures, a picture wide, with its twin a picture lower.
+        # Only a whole board counts, every card in its picture's colours: not one fading in.
+        side, data, line = 51 * scale, image.tobytes(), image.width * 3
+        for y in range(image.height - side):
+            hits = [p for edge in map(bytes, EDGES) for p in runs(data, edge * side, y * line, (y + 1) * line)
+                    if data.startswith(edge * side, p + (side - 1) * line)]
+            if hits:
+                board = Board(((min(hits) - y * line) // 3, y), scale)
+                return board if all(image.getpixel(c) in EDGES for c in board.corners()) else None
+
+    def corners(self):
+        return [(self.left + 56 * self.scale * (n % 6), self.top + 56 * self.scale * (n // 6)) for n in range(36)]
 
     def faces(self, name='board', inset=5):
         # Inside the keyboard's focus frame, unless the pictures are wanted whole; and where that
         # frame shows, in the default style's highlight colour.
         image, side, i = screen(name), 51 * self.scale, inset * self.scale
-        corners = [(self.left + (9 + 56 * (n % 6)) * self.scale, self.top + (9 + 56 * (n // 6)) * self.scale) for n in range(36)]
-        self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) == (48, 140, 198) for x, y in corners]
-        return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in corners]
+        self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) == (48, 140, 198) for x, y in self.corners()]
+        return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in self.corners()]
 
     def click(self, n):
         # The first Tab focuses card 1, the arrows walk the grid and stop at its edges, Space and
@@ -87,6 +116,14 @@ class Board:
         steps = ['Tab', 'Up', 'Left'] * (self.focus is None) + ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row)
         run('xdotool', 'key', '--delay', '30', *steps, *['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col), 'space' if n % 2 else 'Return')
         self.focus = n
+
+
+def runs(data, run, start, end):
+    # Where RUN stands in DATA between START and END, at whole pixels.
+    p = data.find(run, start, end)
+    while p >= 0:
+        p % 3 or (yield p)
+        p = data.find(run, p + 1, end)
 
 
 def ocr(image, box):
@@ -125,7 +162,7 @@ def play(board):
 def game(player):
     start('metacity', '--sm-disable')
     app = start(ENV['DUPLORA'], cwd=ENV['SOURCE_DIR'])
-    board = Board(placed('^Duplora$', (236, 109, 350, 385)))
+    board = Board.of(placed('^Duplora$', (236, 109, 350, 385)))
     faces = eventually(lambda: (f := board.faces('01-start')) and len(set(f)) == 18 and f) or fail('no pictures')
     all(faces[n] == faces[n + 18] for n in range(18)) and fail('the board is not shuffled')
     # Metacity gives a window started without a user's action no keyboard; a player clicks on it.
@@ -153,39 +190,39 @@ def game(player):
 
 
 def package():
-    run('cpack', cwd=ENV['BUILD_DIR']).returncode == 0 or fail('cpack failed')
-    deb, root = glob.glob(f'{ENV["BUILD_DIR"]}/duplora_*_amd64.deb')[0], tempfile.mkdtemp()
-    for check in (['lintian', '--fail-on', 'error,warning', deb], ['dpkg-deb', '-x', deb, root],
+    # The package script's build, with -Werror as in every build of ours, passes blhc and lintian.
+    out = f'{ENV["SOURCE_DIR"]}/build-package'
+    (r := run('bash', f'{ENV["SOURCE_DIR"]}/scripts/package.sh', env={**ENV, 'DEB_CXXFLAGS_MAINT_APPEND': '-Werror'})).returncode == 0 \
+        or fail(f'the package did not build: {r.stderr}')
+    deb, root = r.stdout.split()[-1], scratch()
+    for check in (['blhc', '--all', f'{out}/build.log'], ['lintian', '--fail-on', 'error,warning', deb],
+                  ['dpkg-deb', '-x', deb, root],
                   ['desktop-file-validate', f'{root}/usr/share/applications/org.duplora.Duplora.desktop'],
                   ['appstreamcli', 'validate', '--no-net', f'{root}/usr/share/metainfo/org.duplora.Duplora.metainfo.xml']):
         (r := run(*check)).returncode == 0 or fail(f'{check[0]}: {r.stdout}{r.stderr}')
     start(f'{root}/usr/games/duplora', cwd='/', env={**ENV, 'QT_SCALE_FACTOR': '2'})
-    board = Board(placed('^Duplora$', (472, 218, 700, 770)), 2)
-    '"duplora"' in run('xprop', '-id', board.win, 'WM_CLASS').stdout or fail('not the game')
+    board = Board.of(placed('^Duplora$', (472, 218, 700, 770)), 2)
+    props = run('xprop', '-id', board.win, 'WM_CLASS', '_NET_WM_ICON').stdout
+    '"duplora"' in props and 'Icon (64 x 64)' in props or fail(f'not the game with its icon: {props[:200]}')
     pictures = {Image.open(f'{ENV["SOURCE_DIR"]}/Images/{k}.bmp').convert('RGB').tobytes() for k in range(1, 19)}
     eventually(lambda: set(board.faces('scaled', 0)) <= pictures) or fail('a card is not its picture pixel for pixel')
 
 
 def wayland():
-    env = {**ENV, 'XDG_RUNTIME_DIR': tempfile.mkdtemp()}
+    env = {**ENV, 'XDG_RUNTIME_DIR': scratch()}
     start('weston', '--backend=x11-backend.so', '--socket=duplora', '--width=1000', '--height=740', env=env)
     eventually(lambda: os.path.exists(f'{env["XDG_RUNTIME_DIR"]}/duplora')) or fail('weston did not start')
+    run('xdotool', 'mousemove', 0, 0)  # weston's pointer follows into its panel, off the board
     app = start(ENV['DUPLORA'], cwd=ENV['SOURCE_DIR'], env={**env, 'WAYLAND_DISPLAY': 'duplora', 'QT_QPA_PLATFORM': 'wayland'})
-    # Qt draws the window's frame there: a 30-pixel title bar and 3-pixel edges in the window's
-    # grey. Weston's panel takes the top 32 rows, and weston follows the pointer's moves, not its
-    # place, so the move starts from the corner, where the pointer then waits.
-    frame = lambda name: screen(name).crop((0, 32, 1000, 740)).point(lambda v: 255 * (v == 239)).convert('L').point(lambda v: 255 * (v == 255)).getbbox()
-    # The 36 cells, each where the layout puts it in the board's corner.
-    cards = lambda f, name: (lambda image: [image.crop((x, y, x + 53, y + 53)).tobytes() for x, y in
-                             ((f[0] + 11 + 56 * (n % 6), f[1] + 88 + 56 * (n // 6)) for n in range(36))])(screen(name))
-    pointer = lambda x, y: run('xdotool', 'mousemove', 0, 0, 'sleep', 0.3, 'mousemove', x, y + 32, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0)
-    f = eventually(lambda: frame('wayland-start')) or fail('no window')
-    board = eventually(lambda: len(set(c := cards(f, 'wayland-start'))) >= 18 and c) or fail('no pictures')
-    pointer(f[2] - 40, f[1] + 15)  # the maximize button
-    f = eventually(lambda: (g := frame('maximized')) and g[2] - g[0] > 900 and g) or fail('the window did not maximize')
-    # The pointer may have covered a card before; a board that moved matches none.
+    first = eventually(lambda: Board.found(screen('wayland-start'))) or fail('no board')
+    board = first.faces('wayland-start', 0)
+    # Weston's own key for maximize: the board follows the window into the screen's corner, and
+    # stays as it was there, also once weston had time to end a program that broke its rules.
+    run('xdotool', 'key', 'super+shift+m')
+    kept = lambda: (b := Board.found(screen('maximized'))) and b.left < first.left and b.top < first.top and b.faces('maximized', 0) == board
+    eventually(kept) or fail('the window did not maximize, or its board changed')
     time.sleep(2.5)
-    app.poll() is None and sum(map(bytes.__eq__, cards(f, 'maximized'), board)) >= 35 or fail('a maximize ended the program or moved its board')
+    app.poll() is None and kept() or fail('a maximize ended the program or moved its board')
 
 
 {'game': lambda: game(sys.argv[2]), 'package': package, 'wayland': wayland}[sys.argv[1]]()
