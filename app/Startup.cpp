@@ -15,10 +15,10 @@ namespace {
 constexpr int DefaultFontPixels = 11;
 
 template <class T>
-void CreateForm(T *&reference)
+void CreateForm(T *&reference, QWidget *owner = nullptr)
 {
     try {
-        reference = new T();
+        reference = new T(owner);
     } catch (...) {
         reference = nullptr;
         throw;
@@ -46,9 +46,11 @@ void PrepareApplication(QApplication &app)
 void CreateForms()
 {
     CreateForm(FormMain);
-    CreateForm(FormNewGame);
-    CreateForm(FormTop10);
-    CreateForm(FormAbout);
+    // The dialogs belong to the main window: window managers and compositors then keep them
+    // above it, and task bars do not list them as windows of their own.
+    CreateForm(FormNewGame, FormMain);
+    CreateForm(FormTop10, FormMain);
+    CreateForm(FormAbout, FormMain);
 }
 
 void DestroyForms()

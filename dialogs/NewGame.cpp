@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 TFormNewGame *FormNewGame = nullptr;
 
@@ -61,8 +60,7 @@ void TFormNewGame::FormShow()
     edtPlayerName->setText(QString());
     edtPlayerName->setFocus();
     FormMain->EnteredName.clear();
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - frameGeometry().center() + frameGeometry().topLeft());
+    CentreOnScreen(this);
 }
 
 void TFormNewGame::OKBtnClick()

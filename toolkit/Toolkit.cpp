@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QShowEvent>
 
@@ -81,7 +82,11 @@ void ShowException(const std::exception &error)
         TestHooks::ErrorBox(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ErrorBoxTitle), message, QMessageBox::Ok);
+    // The box belongs to the window the player is in, as the game's dialogs do.
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ErrorBoxTitle), message, QMessageBox::Ok, owner);
     box.exec();
 }
 
@@ -160,6 +165,27 @@ void TTimer::Tick()
 QString IntToStr(int value) { return QString::number(value); }
 
 bool FixedSizesHonoured() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+void CentreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const auto frameOf = [](const QWidget *w) {
+        const QRect outer = w->frameGeometry(), inner = w->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    };
+    // Until a window has been shown its frame is not known; the frame the same window manager
+    // drew around its owner stands in for it.
+    QMargins frame = frameOf(window);
+    if (frame.isNull() && window->parentWidget())
+        frame = frameOf(window->parentWidget()->window());
+    QRect outer = QRect(QPoint(), window->size()).marginsAdded(frame);
+    outer.moveCenter(screen->availableGeometry().center());
+    // The client area's place, which does not depend on what Qt knows of the frame.
+    window->setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), window->size()));
+}
 
 int StrToInt(const QString &text)
 {

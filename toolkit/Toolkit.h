@@ -70,6 +70,10 @@ private:
 // a fixed window only sets its least size, and its controls keep their places.
 bool FixedSizesHonoured();
 
+// Places a window so that its frame, as the window manager draws it, stands in the middle of its
+// screen: the same place at every opening, also before the window manager has told its frame.
+void CentreOnScreen(QWidget *window);
+
 QString IntToStr(int value);
 int StrToInt(const QString &text);
 

@@ -2,8 +2,9 @@
 # The real program in an X server of its own (CTest starts it with xvfb-run) as a player meets it,
 # driven with xdotool and judged from the screen alone; every check waits for what it expects, up
 # to a bound.
-#   desktop.py game NAME   under metacity: every window's frame where the layout puts it; the face-up
-#                          shuffled board; Game > New; a whole game from the keyboard alone by a bot
+#   desktop.py game NAME   under metacity: every window's frame where the layout puts it, the name
+#                          dialog's centred at each opening, and every dialog owned by the main window;
+#                          the face-up shuffled board; Game > New; a whole game from the keyboard alone by a bot
 #                          that remembers the faces it saw and sees the focus frame over each card it
 #                          turns; "Top 10" read back, deaf to Escape; Help > About...; Game > Exit ending 0
 #   desktop.py package     the package script's .deb passes blhc, lintian and both validators; its
@@ -61,17 +62,34 @@ def window(title, seconds=20):
     return found[-1] if found else fail(f'no window "{title}"') if seconds else None
 
 
+def extents(win):
+    # The frame the window manager draws: left, right, top, bottom.
+    return [*map(int, re.findall(r'\d+', run('xprop', '-id', win, '_NET_FRAME_EXTENTS').stdout))] or [0] * 4
+
+
 def geometry(win, frame=True):
     # The client's place and size, or its frame's place (the client's, with no window manager).
-    info, extents = run('xwininfo', '-id', win).stdout, run('xprop', '-id', win, '_NET_FRAME_EXTENTS').stdout * frame
+    info = run('xwininfo', '-id', win).stdout
     x, y, width, height = (int(re.search(key + r':\s+(-?\d+)', info)[1]) for key in ('upper-left X', 'upper-left Y', 'Width', 'Height'))
-    left, _, top, _ = map(int, re.findall(r'\d+', extents) or [0] * 4)
+    left, _, top, _ = extents(win) if frame else [0] * 4
     return x - left, y - top, width, height
 
 
-def placed(title, where):
+def centred(win):
+    # Where the window stands with its whole frame in the middle of the 1024 × 768 screen.
+    x, y, width, height = geometry(win)
+    left, right, top, bottom = extents(win)
+    return (1024 - width - left - right) // 2, (768 - height - top - bottom) // 2, width, height
+
+
+def placed(title, where, owner=None):
+    # Where the layout puts the window (or WHERE says, asked of the window), and the window it
+    # belongs to, as the window manager sees it.
     win = window(title)
-    eventually(lambda: geometry(win) == where) or fail(f'{title} stands at {geometry(win)}, not {where}')
+    goal = lambda: where(win) if callable(where) else where
+    eventually(lambda: geometry(win) == goal()) or fail(f'{title} stands at {geometry(win)}, not {goal()}')
+    owner is None or f'# {hex(int(owner))}' in run('xprop', '-id', win, 'WM_TRANSIENT_FOR').stdout \
+        or fail(f'{title} does not belong to the main window')
     return win
 
 
@@ -167,13 +185,18 @@ def game(player):
     all(faces[n] == faces[n + 18] for n in range(18)) and fail('the board is not shuffled')
     # Metacity gives a window started without a user's action no keyboard; a player clicks on it.
     run('xdotool', 'windowactivate', '--sync', board.win)
+    # The name dialog stands in the middle of the screen with its frame, at every opening.
     run('xdotool', 'key', 'ctrl+n')
-    window('^New game$')
+    placed('^New game$', centred, board.win)
+    run('xdotool', 'key', 'Escape')
+    eventually(lambda: not window('^New game$', 0)) or fail('Escape left the name dialog open')
+    run('xdotool', 'key', 'ctrl+n')
+    placed('^New game$', centred, board.win)
     run('xdotool', 'type', '--delay', '50', player)
     run('xdotool', 'key', 'Return')
     eventually(lambda: len(set(board.faces('02-face-down'))) == 1) or fail('the board did not turn face down')
     attempts = play(board)
-    x, y, _, _ = geometry(placed('^Top 10$', (419, 105, 436, 458)), False)
+    x, y, _, _ = geometry(placed('^Top 10$', (419, 105, 436, 458), board.win), False)
     row = lambda image: ocr(image, (x + 9, y + 65, x + 416, y + 82))  # the first by time: name, time, attempts
     eventually(lambda: (r := row(screen('03-top10'))) and r[0] == player and r[-1] == str(attempts)) \
         or fail(f'Top 10 does not list {player} with {attempts} attempts: {row(screen())}')
@@ -182,7 +205,7 @@ def game(player):
     run('xdotool', 'key', 'Tab', 'Return')
     eventually(lambda: not window('^Top 10$', 0) and len(set(board.faces('04-finished'))) == 18) or fail('the finished board lacks pairs')
     run('xdotool', 'key', 'F1')
-    placed(r'^About\.\.\.$', (304, 39, 462, 499))
+    placed(r'^About\.\.\.$', (304, 39, 462, 499), board.win)
     run('xdotool', 'key', 'Tab', 'Tab', 'Tab', 'Return')
     eventually(lambda: not window(r'^About\.\.\.$', 0)) or fail('OK did not close About')
     run('xdotool', 'key', 'ctrl+q')
