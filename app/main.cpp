@@ -2,8 +2,13 @@
 #include "app/Startup.h"
 #include "toolkit/Toolkit.h"
 
+#include <cstdlib>
+
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
-    return Run(app);
+    const int code = Run(app);
+    if (TeardownMayHang())
+        std::quick_exit(code);
+    return code;
 }

@@ -164,6 +164,8 @@ void TTimer::Tick()
 
 QString IntToStr(int value) { return QString::number(value); }
 
+bool TeardownMayHang() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 bool FixedSizesHonoured() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 void CentreOnScreen(QWidget *window)

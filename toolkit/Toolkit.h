@@ -25,6 +25,14 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
+// Whether destroying the application object may hang the process. Qt's Wayland plugin (6.4 to
+// 6.8) can deadlock as it closes its connection: when its event thread is told to stop just after
+// the main thread prepared a read for it, the thread leaves without cancelling that read, and its
+// frame-queue thread then waits for that read in wl_display_read_events forever. Where so, the
+// process ends with quick_exit, made for threads that cannot be stopped, once the game's own
+// windows are gone; the compositor frees what the connection held when the process ends.
+bool TeardownMayHang();
+
 // Shows the error in the standard error box. While one box is open further errors are
 // dropped, not stacked on top of it.
 void ShowException(const std::exception &error);

@@ -11,8 +11,9 @@
 #                          unpacked launcher starts the game with its icon from another folder, placed
 #                          as laid out with no window manager and, at twice the scale, every card its
 #                          picture pixel for pixel
-#   desktop.py wayland     natively under weston, the game survives a maximize by weston's key, and its
-#                          board stays as laid out
+#   desktop.py wayland     natively under weston, Game > Exit ends the game at once, eight times in a
+#                          row; the game survives a maximize by weston's key, and its board stays as
+#                          laid out
 # Needs DUPLORA (the program), SOURCE_DIR (with Images/), ARTIFACTS (screenshots).
 import atexit, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab, ImageOps
@@ -55,6 +56,14 @@ def eventually(check, seconds=20):
     while not (result := check()) and time.monotonic() < end:
         time.sleep(0.2)
     return result
+
+
+def ended(app, seconds=5):
+    # The process ended by itself, well, and soon.
+    try:
+        return app.wait(seconds) == 0
+    except subprocess.TimeoutExpired:
+        return False
 
 
 def window(title, seconds=20):
@@ -209,7 +218,7 @@ def game(player):
     run('xdotool', 'key', 'Tab', 'Tab', 'Tab', 'Return')
     eventually(lambda: not window(r'^About\.\.\.$', 0)) or fail('OK did not close About')
     run('xdotool', 'key', 'ctrl+q')
-    app.wait(30) == 0 or fail(f'Game > Exit ended with {app.returncode}')
+    ended(app) or fail(f'Game > Exit ended with {app.returncode}')
 
 
 def package():
@@ -236,16 +245,28 @@ def wayland():
     start('weston', '--backend=x11-backend.so', '--socket=duplora', '--width=1000', '--height=740', env=env)
     eventually(lambda: os.path.exists(f'{env["XDG_RUNTIME_DIR"]}/duplora')) or fail('weston did not start')
     run('xdotool', 'mousemove', 0, 0)  # weston's pointer follows into its panel, off the board
-    app = start(ENV['DUPLORA'], cwd=ENV['SOURCE_DIR'], env={**env, 'WAYLAND_DISPLAY': 'duplora', 'QT_QPA_PLATFORM': 'wayland'})
+    game = lambda: start(ENV['DUPLORA'], cwd=ENV['SOURCE_DIR'], env={**env, 'WAYLAND_DISPLAY': 'duplora', 'QT_QPA_PLATFORM': 'wayland'})
+    # Qt's Wayland teardown can hang a process now and then: every exit here ends it at once, once
+    # the keyboard has come to the new window (the key is pressed until it has).
+    for n in range(8):
+        app = game()
+        eventually(lambda: Board.found(screen('wayland-start'))) or fail('no board')
+        eventually(lambda: run('xdotool', 'key', 'ctrl+q') and ended(app, 1), 10) or fail(f'Game > Exit {n + 1} ended with {app.returncode}')
+        eventually(lambda: not Board.found(screen('closed'))) or fail('the board stayed after the game ended')
+    app = game()
     first = eventually(lambda: Board.found(screen('wayland-start'))) or fail('no board')
     board = first.faces('wayland-start', 0)
-    # Weston's own key for maximize: the board follows the window into the screen's corner, and
-    # stays as it was there, also once weston had time to end a program that broke its rules.
+    # A click on the status bar gives the window the keyboard; then weston's own key for maximize:
+    # the board follows the window into the screen's corner, and stays as it was there, also once
+    # weston had time to end a program that broke its rules.
+    run('xdotool', 'mousemove', first.left + 40, first.top + 346, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0)
     run('xdotool', 'key', 'super+shift+m')
     kept = lambda: (b := Board.found(screen('maximized'))) and b.left < first.left and b.top < first.top and b.faces('maximized', 0) == board
     eventually(kept) or fail('the window did not maximize, or its board changed')
     time.sleep(2.5)
     app.poll() is None and kept() or fail('a maximize ended the program or moved its board')
+    run('xdotool', 'key', 'ctrl+q')
+    ended(app) or fail(f'Game > Exit ended with {app.returncode}')
 
 
 {'game': lambda: game(sys.argv[2]), 'package': package, 'wayland': wayland}[sys.argv[1]]()
