@@ -131,9 +131,10 @@ class Board:
 
     def faces(self, name='board', inset=5):
         # Inside the keyboard's focus frame, unless the pictures are wanted whole; and where that
-        # frame shows, in the default style's highlight colour.
+        # frame shows over a face-up card: in whatever colour the style gives it, over the flat
+        # edge of the picture.
         image, side, i = screen(name), 51 * self.scale, inset * self.scale
-        self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) == (48, 140, 198) for x, y in self.corners()]
+        self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) not in EDGES for x, y in self.corners()]
         return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in self.corners()]
 
     def click(self, n):
