@@ -78,8 +78,8 @@ private:
 // a fixed window only sets its least size, and its controls keep their places.
 bool FixedSizesHonoured();
 
-// Places a window so that its frame, as the window manager draws it, stands in the middle of its
-// screen: the same place at every opening, also before the window manager has told its frame.
+// Places a window about to be shown so that its frame, as the window manager draws it around the
+// window's owner, stands in the middle of its screen: the same place at every opening.
 void CentreOnScreen(QWidget *window);
 
 QString IntToStr(int value);
