@@ -1,6 +1,6 @@
-# The installed layout, as the Debian package (debian/) takes it: a launcher that starts the program in its data
-# folder (the game reads Images/ from its working directory), the pictures, a desktop entry,
-# an icon, AppStream metadata, a man page.
+# The installed layout, as the Debian package (debian/) takes it: a launcher that starts the
+# program in its data folder (the game reads Images/ from its working directory), the pictures, a
+# desktop entry, an icon, AppStream metadata, a man page.
 include(GNUInstallDirs)
 
 set(DUPLORA_BINDIR "games" CACHE STRING "Where the launcher goes, below the prefix")

@@ -35,6 +35,8 @@ std::unique_ptr<RandomSource> &randomSource()
     return source;
 }
 
+bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 } // namespace
 
 namespace TestHooks {
@@ -164,9 +166,9 @@ void TTimer::Tick()
 
 QString IntToStr(int value) { return QString::number(value); }
 
-bool TeardownMayHang() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+bool TeardownMayHang() { return onWayland(); }
 
-bool FixedSizesHonoured() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+bool FixedSizesHonoured() { return !onWayland(); }
 
 void CentreOnScreen(QWidget *window)
 {

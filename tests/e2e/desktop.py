@@ -4,9 +4,9 @@
 # to a bound.
 #   desktop.py game NAME   under metacity: every window's frame where the layout puts it, the name
 #                          dialog's centred at each opening, and every dialog owned by the main window;
-#                          the face-up shuffled board; Game > New; a whole game from the keyboard alone by a bot
-#                          that remembers the faces it saw and sees the focus frame over each card it
-#                          turns; "Top 10" read back, deaf to Escape; Help > About...; Game > Exit ending 0
+#                          the face-up shuffled board; Game > New; a whole game from the keyboard alone
+#                          by a bot that remembers the faces it saw and sees the focus frame over each
+#                          card it turns; "Top 10" read back, deaf to Escape; Help > About...; Game > Exit ending 0
 #   desktop.py package     the package script's .deb passes blhc, lintian and both validators; its
 #                          unpacked launcher starts the game with its icon from another folder, placed
 #                          as laid out with no window manager and, at twice the scale, every card its
@@ -86,7 +86,7 @@ def geometry(win, frame=True):
 
 def centred(win):
     # Where the window stands with its whole frame in the middle of the 1024 × 768 screen.
-    x, y, width, height = geometry(win)
+    _, _, width, height = geometry(win, False)
     left, right, top, bottom = extents(win)
     return (1024 - width - left - right) // 2, (768 - height - top - bottom) // 2, width, height
 
