@@ -213,8 +213,10 @@ void TFormMain::New1Click()
     try {
         ShuffleBoard();
     } catch (...) {
-        // No game may run on a half-shuffled board; the previous one ends unrecorded.
+        // No game may run on a half-shuffled board; the previous one ends unrecorded, and the
+        // caption names no player.
         stopClocks();
+        setWindowTitle(Caption);
         throw;
     }
     Recent.fill(nullptr);

@@ -289,7 +289,7 @@ private slots:
     {
         // A picture that cannot be read is named in the error box, and the loop goes on. A
         // reshuffle tick then moves no card; a Game > New leaves no game running on its
-        // half-shuffled board; at start-up the run fails.
+        // half-shuffled board, and the caption names no player; at start-up the run fails.
         startGame(QStringLiteral("Ana"));
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()) && QDir().mkdir(QStringLiteral("Images")));
@@ -305,11 +305,13 @@ private slots:
         QMetaObject::invokeMethod(FormMain, &TFormMain::New1Click, Qt::QueuedConnection);
         QCoreApplication::sendPostedEvents();
         FormMain->Timer->Tick();
-        QCOMPARE(panel(1), QStringLiteral("Time:   "));
+        QCOMPARE(panel(1) + caption(), QStringLiteral("Time:   Duplora"));
         DestroyForms();
         errors.clear();
         QVERIFY(Run(*static_cast<TApplication *>(qApp)) != 0);
-        QVERIFY(errors.size() == 1 && errors[0].contains(QStringLiteral("Images/1.bmp")));
+        // Started from a folder without Images/, the box says where the game looked.
+        QVERIFY(errors.size() == 1 && errors[0].contains(QStringLiteral("Images/1.bmp"))
+                && errors[0].contains(QDir::current().absoluteFilePath(QStringLiteral("Images")) + '.'));
     }
 
     void draws()

@@ -3,6 +3,7 @@
 
 #include "toolkit/Toolkit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -141,8 +142,10 @@ QImage DecodeBitmap(QIODevice &device, const QString &name)
 QImage ReadBitmap(const QString &path)
 {
     const QFileInfo info(path);
+    // A player who started the game elsewhere learns where it looked and where to start it.
     if (!info.exists())
-        refuse(path, QStringLiteral("the file is missing"));
+        refuse(path, QStringLiteral("the file is missing from %1. The game starts from the folder that holds Images/")
+                         .arg(QDir::toNativeSeparators(info.absolutePath())));
     if (info.isDir())
         refuse(path, QStringLiteral("it is a folder, not a file"));
     QFile file(path);
