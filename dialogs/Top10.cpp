@@ -87,6 +87,9 @@ TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
     mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts", QStringLiteral("Times by attempts"), {224, 264, 97, 137});
     mmoTop10AttemptsByAttempts = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"), {320, 264, 97, 137});
 
+    ScrollTogether({mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime});
+    ScrollTogether({mmoTop10NamesByAttempts, mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts});
+
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(256, 416, 171, 33);

@@ -13,7 +13,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTest>
 
 #include <random>
@@ -416,11 +418,13 @@ private slots:
         QTest::newRow("a time-out, and ties") << "S0 10 4, S1 1200 3, S2 500 2, S3 500 1" << "S0 S2 S3 S1" << "S3 S2 S1 S0";
         QTest::newRow("zero time and attempts") << "Y 50 3, Z 0 0" << "Z Y" << "Z Y";
         // Eleven rows at most; the first of twenty-one games (Gi: i seconds, 100 - i attempts) was
-        // shifted out of the full table.
+        // shifted out of the full table. The fifth is played by a name wider than its box, as any
+        // is in a larger face.
+        const QString wide = QStringLiteral("WWWW WWWW WWWW WWWW WWWW WWWW");
         QStringList many;
         for (int i = 1; i <= 21; ++i)
-            many << QStringLiteral("G%1 %1 %2").arg(i).arg(100 - i);
-        QTest::newRow("twenty-one games") << many.join(", ") << "G2 G3 G4 G5 G6 G7 G8 G9 G10 G11 G12"
+            many << QStringLiteral("%1 %2 %3").arg(i == 5 ? wide : QStringLiteral("G%1").arg(i)).arg(i).arg(100 - i);
+        QTest::newRow("twenty-one games") << many.join(", ") << "G2 G3 G4 " + wide + " G6 G7 G8 G9 G10 G11 G12"
                                           << "G21 G20 G19 G18 G17 G16 G15 G14 G13 G12 G11";
     }
     void rankings()
@@ -430,18 +434,39 @@ private slots:
         QFETCH(QString, byAttempts);
         const QStringList played = games.split(QStringLiteral(", "));
         for (const QString &game : played) {
-            FormMain->PlayerName = game.section(' ', 0, 0);
-            FormMain->Time = game.section(' ', 1, 1).toInt();
-            FormMain->Attempts = game.section(' ', 2, 2).toInt();
+            FormMain->PlayerName = game.section(' ', 0, -3);
+            FormMain->Time = game.section(' ', -2, -2).toInt();
+            FormMain->Attempts = game.section(' ', -1).toInt();
             FormMain->FinishGame();
         }
-        // Each row shows one game played, with its own time and attempts.
+        // Each row shows one game played, with its own time and attempts, level in the three boxes
+        // also after the wheel turned over the names: a row is one line in each box, and ten
+        // rows show whole, the eleventh none.
+        FormTop10->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FormTop10));
         for (const auto &[order, by] : {std::pair{byTime, "ByTime$"}, std::pair{byAttempts, "ByAttempts$"}}) {
             const QList<TMemo *> memos = FormTop10->findChildren<TMemo *>(QRegularExpression(by));
             const QStringList names = linesOf(memos[0]);
             QCOMPARE(names.join(' '), order);
             for (int r = 0; r < names.size(); ++r)
                 QVERIFY(played.contains(names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r)));
+            // The rows each box shows whole, or -1 for one it shows cut; then the first it shows.
+            const auto shown = [&](TMemo *memo) {
+                QList<int> rows;
+                for (int r = 0; r < names.size(); ++r) {
+                    const QRect row = memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(r)));
+                    if (row.bottom() >= 0 && row.top() < memo->viewport()->height())
+                        rows << (row.top() >= 0 && row.bottom() < memo->viewport()->height() ? r : -1);
+                }
+                return rows;
+            };
+            for (TMemo *memo : memos)
+                QVERIFY2(fits(memo) && shown(memo).size() == qMin(names.size(), 10) && !shown(memo).contains(-1),
+                         qPrintable(memo->objectName()));
+            QWheelEvent wheel({9, 9}, memos[0]->viewport()->mapToGlobal(QPointF(9, 9)), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(memos[0]->viewport(), &wheel);
+            for (TMemo *memo : memos)
+                QCOMPARE(shown(memo).value(0), qMax(0, names.size() - 9));
         }
     }
 

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
 
@@ -271,10 +273,32 @@ TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
     setTabChangesFocus(true);
     // A thin inner margin, as the boxes are laid out for a narrower face than Debian has.
     document()->setDocumentMargin(1);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WordWrap);
+    // A line wider than the box is cut, not wrapped, so that the rows of boxes side by side stay
+    // level. Below the last whole row the box shows its own base colour.
+    setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
+
+void TMemo::showEvent(QShowEvent *event)
+{
+    // A row cut at the bottom would be read beside the wrong row of the next box: the view ends
+    // after the last row that fits whole. Measured as the box is shown, with its real face.
+    const int row = qRound(blockBoundingRect(document()->firstBlock()).height());
+    const int margin = qRound(document()->documentMargin());
+    if (row > 0)
+        setViewportMargins(0, 0, 0, (contentsRect().height() - 2 * margin) % row + margin);
+    QPlainTextEdit::showEvent(event);
+}
+
+void ScrollTogether(const QList<TMemo *> &memos)
+{
+    for (TMemo *from : memos)
+        for (TMemo *to : memos)
+            if (from != to)
+                QObject::connect(from->verticalScrollBar(), &QScrollBar::valueChanged, to->verticalScrollBar(), &QScrollBar::setValue);
 }
 
 void TMemo::Clear()

@@ -100,7 +100,8 @@ private:
     QList<QLabel *> panels;
 };
 
-// A read-only multi-line box that is cleared and filled line by line.
+// A read-only multi-line box that is cleared and filled line by line, a line to a row, and
+// shows only whole rows.
 class TMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -108,10 +109,16 @@ public:
     void Clear();
     void Append(const QString &line);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     // An empty first line leaves the document as empty as none, so count lines apart.
     bool empty = true;
 };
+
+// Boxes side by side whose rows belong together: any of them scrolls all of them.
+void ScrollTogether(const QList<TMemo *> &memos);
 
 // The main window's own background: its double-clicks are the window's.
 class TClientArea : public QWidget {
