@@ -9,6 +9,7 @@
 #include "toolkit/Widgets.h"
 
 #include <QIcon>
+#include <QStyle>
 
 namespace {
 
@@ -41,6 +42,10 @@ void PrepareApplication(QApplication &app)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.duplora.Duplora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/duplora.png")));
     QApplication::setFont(FaceFont(FontFace::SansSerif, DefaultFontPixels));
+    // The windows are laid out in strong colours on a light background (blue headings, red and
+    // yellow titles): under a dark desktop theme they keep that background, so that every text
+    // reads as well as it was laid out to.
+    QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
 void CreateForms()

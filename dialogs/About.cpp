@@ -89,7 +89,10 @@ TFormAbout::TFormAbout(QWidget *owner) : TForm(owner)
     setTabOrder(Memo2, Memo3);
     setTabOrder(Memo3, Button1);
 
-    connect(Button1, &QPushButton::clicked, this, &TFormAbout::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
 }
+
+// Every opening starts from the first box, so that the same keys do the same at each.
+void TFormAbout::FormShow() { Memo1->setFocus(); }
 
 void TFormAbout::Button1Click() { Close(); }

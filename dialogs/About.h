@@ -15,6 +15,7 @@ public:
 
     explicit TFormAbout(QWidget *owner = nullptr);
 
+    void FormShow() override;
     void Button1Click();
 
     QLabel *Label1 = nullptr;

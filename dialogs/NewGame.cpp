@@ -43,14 +43,14 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     setTabOrder(OKBtn, CancelBtn);
 
     // Both buttons close the dialog once their click event has run.
-    connect(OKBtn, &QPushButton::clicked, this, [this] {
+    connect(OKBtn, &QPushButton::clicked, this, Guarded([this] {
         OKBtnClick();
         accept();
-    });
-    connect(CancelBtn, &QPushButton::clicked, this, [this] {
+    }));
+    connect(CancelBtn, &QPushButton::clicked, this, Guarded([this] {
         CancelBtnClick();
         reject();
-    });
+    }));
 }
 
 void TFormNewGame::FormShow()

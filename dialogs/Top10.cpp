@@ -102,7 +102,7 @@ TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
     setTabOrder(mmoTop10AttemptsByTime, mmoTop10TimesByAttempts);
     setTabOrder(mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts);
 
-    connect(Button1, &QPushButton::clicked, this, &TFormTop10::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
 }
 
 void TFormTop10::FormShow()
@@ -113,6 +113,8 @@ void TFormTop10::FormShow()
     fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime);
     fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts, mmoTop10TimesByAttempts,
                 mmoTop10AttemptsByAttempts);
+    // Every opening starts from the first box, so that the same keys do the same at each.
+    mmoTop10NamesByTime->setFocus();
 }
 
 void TFormTop10::Button1Click() { Close(); }

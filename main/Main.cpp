@@ -38,12 +38,12 @@ TFormMain::TFormMain(QWidget *owner)
     Timer = createTimer("Timer", ClockIntervalMs);
     CheatTimer = createTimer("CheatTimer", ReshuffleIntervalMs);
 
-    connect(New1, &QAction::triggered, this, &TFormMain::New1Click);
-    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
-    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
-    connect(Timer, &TTimer::OnTimer, this, &TFormMain::TimerTimer);
-    connect(CheatTimer, &TTimer::OnTimer, this, &TFormMain::CheatTimerTimer);
-    connect(ClientArea, &TClientArea::DblClick, this, &TFormMain::FormDblClick);
+    connect(New1, &QAction::triggered, this, Guarded([this] { New1Click(); }));
+    connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
+    connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
+    connect(Timer, &TTimer::OnTimer, this, Guarded([this] { TimerTimer(); }));
+    connect(CheatTimer, &TTimer::OnTimer, this, Guarded([this] { CheatTimerTimer(); }));
+    connect(ClientArea, &TClientArea::DblClick, this, Guarded([this] { FormDblClick(); }));
 
     // Sized before it is placed: a resize after the window exists would place its client area,
     // not its frame, at the laid-out position.
@@ -93,9 +93,9 @@ void TFormMain::createBoard()
         image->setVisible(false);
         cells[n - 1] = cell;
         images[n - 1] = image;
-        connect(cell, &TPanel::Click, this, [this, cell] { s01Click(cell); });
-        connect(cell, &TPanel::Arrow, this, [this, n](Qt::Key key) { moveFocus(n, key); });
-        connect(image, &TImage::Changed, this, [this, n] { describeCard(n); });
+        connect(cell, &TPanel::Click, this, Guarded([this, cell] { s01Click(cell); }));
+        connect(cell, &TPanel::Arrow, this, Guarded([this, n](Qt::Key key) { moveFocus(n, key); }));
+        connect(image, &TImage::Changed, this, Guarded([this, n] { describeCard(n); }));
         describeCard(n);
     }
     // The board itself takes the focus when the window opens, so that no card shows a focus

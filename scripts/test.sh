@@ -4,7 +4,7 @@
 # reader. Exits non-zero when anything fails.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil tesseract-ocr lintian blhc build-essential debhelper
+TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil lintian blhc build-essential debhelper
                desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-dev metacity weston
                qt6-wayland mutter xwayland kwin-wayland kwin-style-breeze dbus-daemon)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"

@@ -16,6 +16,7 @@ namespace {
 constexpr auto ErrorBoxTitle = "Duplora";
 
 bool errorBoxOpen = false;
+int modalForms = 0;
 
 class ClockSeededSource : public RandomSource {
 public:
@@ -58,24 +59,22 @@ void Reset()
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+namespace {
+QString messageOf(const std::exception &error)
 {
-    // An exception leaving a handler inside exec() would terminate the program: this is the
-    // one place it is caught, shown, and the loop goes on.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &error) {
-        ShowException(error);
-    } catch (...) {
-        ShowException(std::runtime_error("An unknown error occurred."));
-    }
-    return false;
+    const auto *own = dynamic_cast<const Exception *>(&error);
+    return own ? own->Message : QString::fromLocal8Bit(error.what());
+}
+}
+
+void ShowExceptionLater(const std::exception &error)
+{
+    QMetaObject::invokeMethod(qApp, [message = messageOf(error)] { ShowException(Exception(message)); }, Qt::QueuedConnection);
 }
 
 void ShowException(const std::exception &error)
 {
-    const auto *own = dynamic_cast<const Exception *>(&error);
-    const QString message = own ? own->Message : QString::fromLocal8Bit(error.what());
+    const QString message = messageOf(error);
     if (errorBoxOpen)
         return;
     errorBoxOpen = true;
@@ -100,10 +99,12 @@ int TForm::ShowModal()
     if (inModal)
         return -1;
     inModal = true;
+    ++modalForms;
     // The keyboard goes back to the window that opened this one, also without a window manager.
     QWidget *opener = QApplication::activeWindow();
     const auto done = qScopeGuard([this, opener] {
         inModal = false;
+        --modalForms;
         if (opener)
             opener->activateWindow();
     });
@@ -118,6 +119,8 @@ int TForm::ShowModal()
 }
 
 void TForm::Close() { reject(); }
+
+bool ModalWindowOpen() { return modalForms > 0 || QApplication::activeModalWidget(); }
 
 void TForm::showEvent(QShowEvent *event)
 {

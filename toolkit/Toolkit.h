@@ -18,11 +18,10 @@ public:
     QString Message;
 };
 
-// An application object that shows whatever escapes an event handler and lets the loop go on.
+// The application object.
 class TApplication : public QApplication {
 public:
     TApplication(int &argc, char **argv);
-    bool notify(QObject *receiver, QEvent *event) override;
 };
 
 // Whether destroying the application object may hang the process. Qt's Wayland plugin (6.4 to
@@ -36,6 +35,30 @@ bool TeardownMayHang();
 // Shows the error in the standard error box. While one box is open further errors are
 // dropped, not stacked on top of it.
 void ShowException(const std::exception &error);
+
+// Shows the error from the event loop, once the code that runs now has returned to it.
+void ShowExceptionLater(const std::exception &error);
+
+// An event handler that ends at its first error. The error must not pass through Qt's own code,
+// which Debian builds without exception support, so that nothing of it is cleaned up (a menu's
+// guard against re-entry stays set, for one): it is caught at the handler's edge, and its box
+// opens from the event loop once the control that called the handler has done its own work.
+template <class Handler>
+auto Guarded(Handler handler)
+{
+    return [handler](auto... args) -> decltype(handler(args...), void()) {
+        try {
+            handler(args...);
+        } catch (const std::exception &error) {
+            ShowExceptionLater(error);
+        } catch (...) {
+            ShowExceptionLater(std::runtime_error("An unknown error occurred."));
+        }
+    };
+}
+
+// Whether a modal window (one of ours, or an error box) is open.
+bool ModalWindowOpen();
 
 // A top-level window shown modally: runs FormShow before it appears, never nests itself.
 class TForm : public QDialog {

@@ -2,6 +2,7 @@
 #include "toolkit/Widgets.h"
 
 #include "toolkit/Bitmap.h"
+#include "toolkit/Toolkit.h"
 
 #include <QAccessibleWidget>
 #include <QFontInfo>
@@ -72,9 +73,13 @@ public:
     QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
     void doAction(const QString &action) override
     {
-        if (action == pressAction())
-            static_cast<TPanel *>(widget())->Press();
-        else
+        // As a real button's press (animateClick): queued, so that the reader's call returns at
+        // once, also when the press ends a game and opens Top 10; and, as a click would, nothing
+        // while a modal window blocks the board.
+        if (action == pressAction()) {
+            if (!ModalWindowOpen())
+                QMetaObject::invokeMethod(static_cast<TPanel *>(widget()), &TPanel::Press, Qt::QueuedConnection);
+        } else
             QAccessibleWidget::doAction(action);
     }
 };
@@ -268,6 +273,8 @@ void TStatusBar::mouseDoubleClickEvent(QMouseEvent *event)
 TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
 {
     setReadOnly(true);
+    // The caret shows in a box that has the focus, so that a keyboard player sees where Tab is.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Nobody edits these boxes, so refilling them must not pile up undo steps.
     setUndoRedoEnabled(false);
     setTabChangesFocus(true);
