@@ -9,7 +9,6 @@
 #include "toolkit/Widgets.h"
 
 #include <QIcon>
-#include <QStyle>
 
 namespace {
 
@@ -45,7 +44,7 @@ void PrepareApplication(QApplication &app)
     // The windows are laid out in strong colours on a light background (blue headings, red and
     // yellow titles): under a dark desktop theme they keep that background, so that every text
     // reads as well as it was laid out to.
-    QApplication::setPalette(QApplication::style()->standardPalette());
+    QApplication::setPalette(LightPalette());
 }
 
 void CreateForms()

@@ -45,7 +45,6 @@ TMemo *memo(QWidget *owner, const char *name, const QStringList &lines, const QR
     result->setFont(font);
     for (const QString &line : lines)
         result->Append(line);
-    result->moveCursor(QTextCursor::Start);
     return result;
 }
 
@@ -58,7 +57,10 @@ TFormAbout::TFormAbout(QWidget *owner) : TForm(owner)
     setWindowTitle(QStringLiteral("About..."));
     resize(ClientSizeFor(OuterSize));
     move(Position);
+}
 
+void TFormAbout::CreateControls()
+{
     const QColor red(255, 0, 0);
     Label1 = NewLabel(this, "Label1", QStringLiteral("NASMEJ  SE!!!"), {24, 16, 401, 66},
                    FaceFont(FontFace::Serif, 59, true, true), QColor(255, 255, 0));

@@ -15,6 +15,7 @@ public:
 
     explicit TFormAbout(QWidget *owner = nullptr);
 
+    void CreateControls() override;
     void FormShow() override;
     void Button1Click();
 

@@ -19,7 +19,10 @@ TFormNewGame::TFormNewGame(QWidget *owner)
     setObjectName(QStringLiteral("FormNewGame"));
     setWindowTitle(QStringLiteral("New game"));
     FixedSizesHonoured() ? setFixedSize(ClientSize) : setMinimumSize(ClientSize);
+}
 
+void TFormNewGame::CreateControls()
+{
     Label1 = NewLabel(this, "Label1", QStringLiteral("Enter your name:"), {8, 9, 80, 13});
 
     edtPlayerName = new QLineEdit(this);

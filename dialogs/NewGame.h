@@ -24,6 +24,7 @@ public:
     QPushButton *CancelBtn = nullptr;
 
 protected:
+    void CreateControls() override;
     void FormShow() override;
     void keyPressEvent(QKeyEvent *event) override;
 };

@@ -69,7 +69,10 @@ TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
     setWindowTitle(QStringLiteral("Top 10"));
     resize(ClientSizeFor(OuterSize));
     move(Position);
+}
 
+void TFormTop10::CreateControls()
+{
     const QFont headlineFace = FaceFont(FontFace::Serif, 32, true, true);
     const QColor blue(0, 0, 255);
     Label1 = NewLabel(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36}, headlineFace, blue);

@@ -35,6 +35,7 @@ public:
     QPushButton *Button1 = nullptr;
 
 protected:
+    void CreateControls() override;
     void FormShow() override;
 };
 

@@ -106,7 +106,8 @@ bool deckIsSound()
 QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
 // The main window's caption as the window system shows it.
 QString caption() { return FormMain->winId() ? FormMain->windowHandle()->title() : QString(); }
-QStringList linesOf(const TMemo *memo) { return memo->toPlainText().split('\n', Qt::SkipEmptyParts); }
+// A box of a window never opened does not exist yet: it shows nothing.
+QStringList linesOf(const TMemo *memo) { return memo ? memo->toPlainText().split('\n', Qt::SkipEmptyParts) : QStringList(); }
 QStringList firstResult() { return linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime); }
 bool framed(int n) { return FormMain->Cell(n)->grab().toImage().pixelColor(3, 26) == FormMain->palette().color(QPalette::Highlight); }
 
@@ -472,6 +473,7 @@ private slots:
             for (int r = 0; r < names.size(); ++r)
                 QVERIFY(played.contains(names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r)));
             const auto row = [&](TMemo *memo, int r) { return memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(r))); };
+            QVERIFY(memos[0]->viewport()->rect().contains(memos[0]->cursorRect()));
             for (TMemo *memo : memos)
                 QVERIFY2(fits(memo) && row(memo, qMin(names.size(), 10) - 1).bottom() < memo->viewport()->height()
                              && (names.size() <= 10 || row(memo, 10).top() >= memo->viewport()->height()), qPrintable(memo->objectName()));
@@ -508,6 +510,8 @@ private slots:
         QFETCH(QString, texts);
         const QList<QWidget *> forms{FormMain, FormNewGame, FormTop10, FormAbout};
         QWidget *form = *std::ranges::find(forms, controls.section(' ', 0, 0), &QObject::objectName);
+        // A dialog nobody opened has no controls yet, that start-up would have measured.
+        QVERIFY(form == FormMain || form->findChildren<QWidget *>().isEmpty());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QStringList shown;

@@ -118,6 +118,15 @@ int TForm::ShowModal()
     return exec();
 }
 
+void TForm::setVisible(bool visible)
+{
+    if (visible && !controlsCreated) {
+        controlsCreated = true;
+        CreateControls();
+    }
+    QDialog::setVisible(visible);
+}
+
 void TForm::Close() { reject(); }
 
 bool ModalWindowOpen() { return modalForms > 0 || QApplication::activeModalWidget(); }

@@ -68,13 +68,20 @@ public:
     int ShowModal();
     void Close();
 
+    void setVisible(bool visible) override;
+
 protected:
+    // Builds the window's controls. It runs at the window's first opening, so that nothing of a
+    // window nobody opened (a face, a label's size, a layout) costs time before the main window
+    // shows.
+    virtual void CreateControls() {}
     virtual void FormShow() {}
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool inModal = false;
+    bool controlsCreated = false;
 };
 
 // A timer whose enabled flag can be read back. Ticks come from a QTimer, or only from Tick()

@@ -300,6 +300,18 @@ void TMemo::showEvent(QShowEvent *event)
     QPlainTextEdit::showEvent(event);
 }
 
+QPalette LightPalette()
+{
+    const QColor window(239, 239, 239), disabledText(190, 190, 190);
+    QPalette light(Qt::black, window, window.lighter(150), window.darker(150), window.darker(130), Qt::black, Qt::white);
+    light.setColor(QPalette::Button, window);
+    light.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    light.setColor(QPalette::HighlightedText, Qt::white);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        light.setColor(QPalette::Disabled, role, disabledText);
+    return light;
+}
+
 void ScrollTogether(const QList<TMemo *> &memos)
 {
     for (TMemo *from : memos)
@@ -322,6 +334,8 @@ void TMemo::Append(const QString &line)
         end.insertBlock();
     end.insertText(line);
     empty = false;
+    // The caret stays before the first line, where a player sees it when the box has the focus.
+    setTextCursor(QTextCursor(document()));
 }
 
 void TClientArea::mouseDoubleClickEvent(QMouseEvent *event)

@@ -117,6 +117,10 @@ private:
     bool empty = true;
 };
 
+// The light palette the windows are laid out on, whatever the desktop's theme: the style's own
+// standard palette follows a dark theme.
+QPalette LightPalette();
+
 // Boxes side by side whose rows belong together: any of them scrolls all of them.
 void ScrollTogether(const QList<TMemo *> &memos);
 
