@@ -38,6 +38,12 @@ std::unique_ptr<RandomSource> &randomSource()
 
 bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
+QString messageOf(const std::exception &error)
+{
+    const auto *own = dynamic_cast<const Exception *>(&error);
+    return own ? own->Message : QString::fromLocal8Bit(error.what());
+}
+
 } // namespace
 
 namespace TestHooks {
@@ -58,14 +64,6 @@ void Reset()
 }
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
-
-namespace {
-QString messageOf(const std::exception &error)
-{
-    const auto *own = dynamic_cast<const Exception *>(&error);
-    return own ? own->Message : QString::fromLocal8Bit(error.what());
-}
-}
 
 void ShowExceptionLater(const std::exception &error)
 {
