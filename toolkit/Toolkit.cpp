@@ -16,7 +16,6 @@ namespace {
 constexpr auto ErrorBoxTitle = "Duplora";
 
 bool errorBoxOpen = false;
-int modalForms = 0;
 
 class ClockSeededSource : public RandomSource {
 public:
@@ -97,20 +96,21 @@ int TForm::ShowModal()
     if (inModal)
         return -1;
     inModal = true;
-    ++modalForms;
     // The keyboard goes back to the window that opened this one, also without a window manager.
     QWidget *opener = QApplication::activeWindow();
     const auto done = qScopeGuard([this, opener] {
         inModal = false;
-        --modalForms;
         if (opener)
             opener->activateWindow();
     });
     if (TestHooks::Modal) {
+        // Modal as exec() makes it, without exec()'s loop.
+        setAttribute(Qt::WA_ShowModal, true);
         show();
         TestHooks::Modal(*this);
         if (isVisible())
             hide();
+        setAttribute(Qt::WA_ShowModal, false);
         return result();
     }
     return exec();
@@ -126,8 +126,6 @@ void TForm::setVisible(bool visible)
 }
 
 void TForm::Close() { reject(); }
-
-bool ModalWindowOpen() { return modalForms > 0 || QApplication::activeModalWidget(); }
 
 void TForm::showEvent(QShowEvent *event)
 {

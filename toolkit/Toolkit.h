@@ -57,9 +57,6 @@ auto Guarded(Handler handler)
     };
 }
 
-// Whether a modal window (one of ours, or an error box) is open.
-bool ModalWindowOpen();
-
 // A top-level window shown modally: runs FormShow before it appears, never nests itself.
 class TForm : public QDialog {
     Q_OBJECT

@@ -2,9 +2,9 @@
 #include "toolkit/Widgets.h"
 
 #include "toolkit/Bitmap.h"
-#include "toolkit/Toolkit.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QFontInfo>
 #include <QMouseEvent>
 #include <QPainter>
@@ -77,7 +77,7 @@ public:
         // once, also when the press ends a game and opens Top 10; and, as a click would, nothing
         // while a modal window blocks the board.
         if (action == pressAction()) {
-            if (!ModalWindowOpen())
+            if (!QApplication::activeModalWidget())
                 QMetaObject::invokeMethod(static_cast<TPanel *>(widget()), &TPanel::Press, Qt::QueuedConnection);
         } else
             QAccessibleWidget::doAction(action);
