@@ -38,10 +38,29 @@ TMemo *column(QWidget *owner, const char *name, const QString &accessibleName, c
     return memo;
 }
 
-// Fills the three columns of one ranking.
-void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultSlots> &keys,
-                 TMemo *names, TMemo *times, TMemo *attempts)
+// A game as a screen reader tells it, in one breath.
+QString spoken(int slot)
 {
+    return QStringLiteral("%1, %2 seconds, %3 attempts")
+        .arg(FormMain->ResultNames[slot], IntToStr(FormMain->ResultTimes[slot]), IntToStr(FormMain->ResultAttempts[slot]));
+}
+
+// Where a game stands in a ranking, counted from 1.
+template <std::size_t N>
+int place(const std::array<int, N> &keys, int slot)
+{
+    int before = 0;
+    for (int s = 0; s < std::min(FormMain->ResultCount, int(N)); ++s)
+        before += std::pair{keys[s], s} < std::pair{keys[slot], slot};
+    return before + 1;
+}
+
+// Fills the three columns of one ranking. A screen reader hears each row whole, as the names
+// box's description: the boxes themselves are read a column at a time.
+void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultSlots> &keys,
+                 TMemo *names, TMemo *times, TMemo *attempts, const QString &heading)
+{
+    QString told = heading;
     int lastValue = std::numeric_limits<int>::min();
     int lastSlot = -1;
     const int rows = std::min(FormMain->ResultCount, TFormTop10::MaxRows);
@@ -54,7 +73,9 @@ void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultS
         names->Append(FormMain->ResultNames[k]);
         times->Append(IntToStr(FormMain->ResultTimes[k]));
         attempts->Append(IntToStr(FormMain->ResultAttempts[k]));
+        told += QStringLiteral(" %1. %2.").arg(r + 1).arg(spoken(k));
     }
+    names->setAccessibleDescription(told);
 }
 
 } // namespace
@@ -113,9 +134,15 @@ void TFormTop10::FormShow()
     for (TMemo *memo : {mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
                         mmoTop10NamesByAttempts, mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts})
         memo->Clear();
-    fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime);
+    // The first box read tells the last game's result and where it stands.
+    const int last = FormMain->ResultCount - 1;
+    const QString result = last < 0 ? QString()
+        : QStringLiteral("Last game: %1, place %2 by time, place %3 by attempts.")
+              .arg(spoken(last)).arg(place(FormMain->ResultTimes, last)).arg(place(FormMain->ResultAttempts, last));
+    fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
+                result + QStringLiteral(" By time:"));
     fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts, mmoTop10TimesByAttempts,
-                mmoTop10AttemptsByAttempts);
+                mmoTop10AttemptsByAttempts, QStringLiteral("By attempts:"));
     // Every opening starts from the first box, so that the same keys do the same at each.
     mmoTop10NamesByTime->setFocus();
 }

@@ -19,6 +19,13 @@ const QString Caption = QStringLiteral("Duplora");
 const QString CaptionWithName = QStringLiteral("Duplora - ");
 constexpr int TimePanel = 1;
 constexpr int AttemptsPanel = 2;
+// What a screen reader says of the board and of a turned card. All the game knows of a picture
+// is its file's number, which stays true whatever the files show.
+const QString BoardName = QStringLiteral("Board");
+const QString BoardHelp = QStringLiteral("Press Tab to reach the cards, the arrows to move between them, Space to turn one");
+const QString Picture = QStringLiteral("Picture %1");
+const QString Match = QStringLiteral(", a match");
+const QString Mismatch = QStringLiteral(", no match: both turn back at the next card");
 }
 
 TFormMain::TFormMain(QWidget *owner)
@@ -76,6 +83,10 @@ void TFormMain::createBoard()
 {
     ClientArea = new TClientArea(this);
     ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setAccessibleName(BoardName);
+    ClientArea->setAccessibleDescription(BoardHelp);
+    Announcer = new TAnnouncer(ClientArea);
+    Announcer->setObjectName(QStringLiteral("Announcer"));
     ClientArea->setFixedSize(ClientSize);
     setCentralWidget(ClientArea);
     // The window is as large as the board plus whatever height the menu bar really takes.
@@ -96,6 +107,7 @@ void TFormMain::createBoard()
         connect(cell, &TPanel::Click, this, Guarded([this, cell] { s01Click(cell); }));
         connect(cell, &TPanel::Arrow, this, Guarded([this, n](Qt::Key key) { moveFocus(n, key); }));
         connect(image, &TImage::Changed, this, Guarded([this, n] { describeCard(n); }));
+        cell->setAccessibleDescription(QStringLiteral("Row %1, column %2").arg(row + 1).arg(col + 1));
         describeCard(n);
     }
     // The board itself takes the focus when the window opens, so that no card shows a focus
@@ -257,6 +269,7 @@ void TFormMain::s01Click(QObject *Sender)
         p->setVisible(true);
         RememberCard(p);
         FirstOfPair = false;
+        Announcer->Say(Picture.arg(p->Tag()));
         return;
     }
     p->setVisible(true);
@@ -264,7 +277,9 @@ void TFormMain::s01Click(QObject *Sender)
     FirstOfPair = true;
     ++Attempts;
     StatusBar1->SetPanelText(AttemptsPanel, QStringLiteral("Attempts: ") + IntToStr(Attempts));
-    if (Recent[0]->Tag() == Recent[1]->Tag()) {
+    const bool match = Recent[0]->Tag() == Recent[1]->Tag();
+    Announcer->Say(Picture.arg(p->Tag()) + (match ? Match : Mismatch));
+    if (match) {
         CardsLeft -= 2;
         if (CardsLeft == 0)
             FinishGame();
@@ -353,9 +368,10 @@ void TFormMain::describeCard(int n)
 {
     const TImage *image = images[n - 1];
     const QString state = image->FaceUp()
-        ? QStringLiteral("face up, pair %1").arg(image->Tag())
+        ? QStringLiteral("face up, picture %1").arg(image->Tag())
         : QStringLiteral("face down");
-    cells[n - 1]->setAccessibleName(QStringLiteral("Card %1, %2").arg(n).arg(state));
-    cells[n - 1]->setAccessibleDescription(
-        QStringLiteral("Row %1, column %2").arg((n - 1) / Columns + 1).arg((n - 1) % Columns + 1));
+    // Only a change is told: each is an event a screen reader must take in while the player waits.
+    const QString name = QStringLiteral("Card %1, %2").arg(n).arg(state);
+    if (cells[n - 1]->accessibleName() != name)
+        cells[n - 1]->setAccessibleName(name);
 }

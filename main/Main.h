@@ -85,6 +85,7 @@ public:
     TStatusBar *StatusBar1 = nullptr;
     TTimer *Timer = nullptr;
     TTimer *CheatTimer = nullptr;
+    TAnnouncer *Announcer = nullptr;
 
 private:
     void createMenus();

@@ -129,6 +129,9 @@ struct Script {
     // the click a card's cell reports, by a mouse click at the middle of the card as Qt's
     // hit-testing routes it, or by a screen reader. The keyboard plays whole games end to end.
     QString up, spared, by = QStringLiteral("click");
+    // What a screen reader is told at each click, where the row says: "1" a first card's picture,
+    // "=" a second's with a match, "x" with a mismatch, "-" nothing.
+    QString told = {};
 };
 
 // An answer to the name dialog: typed, then pasted with Ctrl+V, the keys pressed or buttons
@@ -215,9 +218,9 @@ private slots:
     void clickScripts_data()
     {
         QTest::addColumn<Script>("script");
-        QTest::newRow("the open card is no pair of its own") << Script{"Ana", "aa", 0, "a", ""};
-        QTest::newRow("a mismatch stays face up until the next card") << Script{"Ana", "abcc", 1, "c", "ab"};
-        QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abbB", 2, "bB", "a"};
+        QTest::newRow("the open card is no pair of its own") << Script{"Ana", "aa", 0, "a", "", "click", "1-"};
+        QTest::newRow("a mismatch stays face up until the next card") << Script{"Ana", "abcc", 1, "c", "ab", "click", "1x1-"};
+        QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abbB", 2, "bB", "a", "click", "1x1="};
         QTest::newRow("a matched card is ignored as first card") << Script{"Ana", "aAAb", 1, "aAb", ""};
         QTest::newRow("six cards spared, not the seventh") << Script{"Ana", "abcdefg", 3, "g", "bcdef"};
         QTest::newRow("ten cards left still move") << Script{"Ana", pairs(13), 13, pairs(13), ""};
@@ -232,7 +235,7 @@ private slots:
         // "|" is a Game > New: the next game starts afresh, all it remembers of the last forgotten.
         QTest::newRow("a new game after a mismatch") << Script{"Ana", "abc|d", 0, "d", ""};
         QTest::newRow("a new game after a match") << Script{"Ana", "aAb|cd", 1, "cd", ""};
-        QTest::newRow("by screen reader") << Script{"Ana", "aAbcc", 2, "aAc", "b", "reader"};
+        QTest::newRow("by screen reader") << Script{"Ana", "aAbcc", 2, "aAc", "b", "reader", "1=1x1"};
         QTest::newRow("by screen reader, to the end") << Script{"Fred", pairs(18), 18, pairs(18), pairs(18), "reader"};
         // Names beginning with F, in either case, play without the hidden reshuffle.
         QTest::newRow("Fred") << Script{"Fred", "a", 0, "a", pairs(18)};
@@ -245,6 +248,16 @@ private slots:
         FormMain->show();
         QVERIFY(QTest::qWaitForWindowActive(FormMain));
         startGame(script.player);
+        // What a screen reader is told: the notification's name after each click.
+        const auto told = [] { return QAccessible::queryAccessibleInterface(FormMain->Announcer)->text(QAccessible::Name); };
+        const auto expected = [&](int i) {
+            const QString picture = QStringLiteral("Picture %1").arg(FormMain->FindImage(cardOf(script.clicks[i]))->Tag());
+            const QChar outcome = script.told[i];
+            return outcome == '1' ? picture : outcome == '=' ? picture + ", a match" : picture + ", no match: both turn back at the next card";
+        };
+        QStringList heard, wanted;
+        for (int i = 0; i < script.told.size(); ++i)
+            wanted << (script.told[i] == '-' ? QString() : expected(i));
         for (QChar name : script.clicks) {
             // A player acts once the window system has caught up, so a dialog's opener is active again.
             QCoreApplication::processEvents();
@@ -261,8 +274,12 @@ private slots:
                 QVERIFY(std::pair(FormMain->FindImage(cardOf(name))->FaceUp(), FormMain->Attempts) == before);
             } else
                 FormMain->s01Click(FormMain->Cell(cardOf(name)));
+            QCoreApplication::processEvents();
+            const QString now = told();
+            heard << (heard.size() < script.told.size() && now == heard.value(heard.size() - 1) ? QString() : now);
         }
         QCoreApplication::processEvents();
+        QVERIFY(script.told.isEmpty() || heard == wanted);
         const QSet<int> up = cardsOf(script.up), kept = up + cardsOf(script.spared);
         QCOMPARE(FormMain->Attempts, script.attempts);
         QVERIFY(!script.attempts || panel(2) == QStringLiteral("Attempts: %1").arg(script.attempts));
@@ -280,7 +297,8 @@ private slots:
         for (int n = 1; n <= TFormMain::CardCount; ++n) {
             const QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(FormMain->Cell(n));
             QCOMPARE(cell->role(), QAccessible::Button);
-            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, pair %2").arg(n).arg(FormMain->FindImage(n)->Tag())
+            QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->StatusBar1)->role(), QAccessible::StatusBar);
+            QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, picture %2").arg(n).arg(FormMain->FindImage(n)->Tag())
                                                                    : QStringLiteral("Card %1, face down").arg(n));
             QCOMPARE(framed(n), n == 1);
         }

@@ -62,7 +62,25 @@ void Reset()
 }
 }
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+namespace {
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's screen-reader bridge gives the reader 100 ms to answer each key and, when it answers
+// later, delivers the key itself and prints that it did. With a busy reader that is dozens of
+// lines a game, none of them anything for the player to act on: only those are left out.
+void dropLateKeyAnswers(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QSpiApplication::keyEventError"))
+        || message.startsWith(QLatin1String("QSpiApplication::notifyKeyboardListenerCallback")))
+        return;
+    qtHandler(type, context, message);
+}
+}
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    qtHandler = qInstallMessageHandler(dropLateKeyAnswers);
+}
 
 void ShowExceptionLater(const std::exception &error)
 {

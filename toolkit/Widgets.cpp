@@ -84,9 +84,36 @@ public:
     }
 };
 
-QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+// A message as a notification's name. It is read when the notification shows: a change of name
+// would be one more event for the reader to take in, and a reader that drops it logs an error.
+class AnnouncerAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget *announcer) : QAccessibleWidget(announcer, QAccessible::Notification) {}
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? static_cast<TAnnouncer *>(widget())->Message() : QAccessibleWidget::text(t);
+    }
+};
+
+// The roles our controls have for assistive technology, installed by the first that needs one.
+QAccessibleInterface *controlAccessible(const QString &className, QObject *object)
 {
-    return className == QLatin1String("TPanel") ? new PanelAccessible(static_cast<QWidget *>(object)) : nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    if (className == QLatin1String("TPanel"))
+        return new PanelAccessible(widget);
+    if (className == QLatin1String("TStatusBar"))
+        return new QAccessibleWidget(widget, QAccessible::StatusBar);
+    if (className == QLatin1String("TAnnouncer"))
+        return new AnnouncerAccessible(widget);
+    if (className == QLatin1String("TClientArea"))
+        return new QAccessibleWidget(widget, QAccessible::Pane);
+    return nullptr;
+}
+
+void installRoles()
+{
+    static const bool installed = (QAccessible::installFactory(controlAccessible), true);
+    Q_UNUSED(installed);
 }
 
 // The nearest boundary between two characters at or before (or after) a position in a text.
@@ -202,8 +229,7 @@ void TImage::paintEvent(QPaintEvent *event)
 
 TPanel::TPanel(QWidget *owner) : QFrame(owner)
 {
-    static const bool accessible = (QAccessible::installFactory(panelAccessible), true);
-    Q_UNUSED(accessible);
+    installRoles();
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
     // Only the keyboard focuses a cell, so a mouse player never sees the frame.
@@ -249,6 +275,7 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
 TStatusBar::TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &widths)
     : QWidget(owner)
 {
+    installRoles();
     constexpr int Gap = 2;
     int left = 0;
     for (int i = 0; i < texts.size(); ++i) {
@@ -259,6 +286,22 @@ TStatusBar::TStatusBar(QWidget *owner, const QStringList &texts, const QList<int
         left += widths.at(i);
         panels.append(panel);
     }
+}
+
+TAnnouncer::TAnnouncer(QWidget *owner) : QWidget(owner)
+{
+    installRoles();
+    // A point that draws nothing, so that a sighted player sees no change.
+    setGeometry(0, 0, 1, 1);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+}
+
+void TAnnouncer::Say(const QString &message)
+{
+    hide();
+    this->message = message;
+    show();
 }
 
 void TStatusBar::SetPanelText(int index, const QString &text) { panels.at(index)->setText(text); }
@@ -297,6 +340,8 @@ void TMemo::showEvent(QShowEvent *event)
     const int margin = qRound(document()->documentMargin());
     if (row > 0)
         setViewportMargins(0, 0, 0, (contentsRect().height() - 2 * margin) % row + margin);
+    // Every opening reads from the top, wherever the last reading left the caret.
+    setTextCursor(QTextCursor(document()));
     QPlainTextEdit::showEvent(event);
 }
 
@@ -337,6 +382,8 @@ void TMemo::Append(const QString &line)
     // The caret stays before the first line, where a player sees it when the box has the focus.
     setTextCursor(QTextCursor(document()));
 }
+
+TClientArea::TClientArea(QWidget *owner) : QWidget(owner) { installRoles(); }
 
 void TClientArea::mouseDoubleClickEvent(QMouseEvent *event)
 {

@@ -84,7 +84,21 @@ private:
     bool pressed = false;
 };
 
-// A status bar of fixed-width panels.
+// Tells a screen reader a short message at once, unseen: a notification that shows and goes, as
+// readers speak a notification that shows, also where they drop a focused control's new name.
+class TAnnouncer : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAnnouncer(QWidget *owner);
+    void Say(const QString &message);
+    QString Message() const { return message; }
+
+private:
+    QString message;
+};
+
+// A status bar of fixed-width panels; to assistive technology a status bar, so that a screen
+// reader's status-bar command reads its panels.
 class TStatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -124,11 +138,12 @@ QPalette LightPalette();
 // Boxes side by side whose rows belong together: any of them scrolls all of them.
 void ScrollTogether(const QList<TMemo *> &memos);
 
-// The main window's own background: its double-clicks are the window's.
+// The main window's own background: its double-clicks are the window's. To assistive technology
+// it is a pane, named as its owner tells.
 class TClientArea : public QWidget {
     Q_OBJECT
 public:
-    explicit TClientArea(QWidget *owner) : QWidget(owner) {}
+    explicit TClientArea(QWidget *owner);
 
 signals:
     void DblClick();

@@ -159,12 +159,15 @@ class Board:
         self.framed = [image.getpixel((x + 2 * self.scale, y + 25 * self.scale)) not in EDGES for x, y in self.corners()]
         return [image.crop((x + i, y + i, x + side - i, y + side - i)).tobytes() for x, y in self.corners()]
 
-    def click(self, n):
+    def click(self, n, ear=None):
         # The first Tab focuses card 1, the arrows walk the grid and stop at its edges, Space and
-        # Enter turn a card.
+        # Enter turn a card. By ear, the card is turned once Orca named it.
         row, col = divmod(self.focus or 0, 6)
         steps = ['Tab', 'Up', 'Left'] * (self.focus is None) + ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row)
-        run('xdotool', 'key', '--delay', '30', *steps, *['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col), 'space' if n % 2 else 'Return')
+        steps += ['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col)
+        steps and run('xdotool', 'key', '--delay', '30', *steps)
+        ear and steps and not ear.hear(rf'^Card {n + 1}, ') and fail(f'Orca did not name card {n + 1}')
+        run('xdotool', 'key', 'space' if n % 2 else 'Return')
         self.focus = n
 
 
@@ -201,6 +204,83 @@ def play(board, maximize):
         if turn(second) == face:
             matched |= {first, second}
         board = maximize(board) if len(seen) == 2 else board
+
+
+class Ear:
+    # What Orca speaks, in order, from its debug log; each wait hears only what came after the
+    # last thing heard.
+    def __init__(self, log):
+        eventually(lambda: os.path.exists(log)) or fail('Orca did not start')
+        self.file, self.said, self.partial, self.read = open(log, errors='replace'), [], '', 0
+
+    def hear(self, pattern, seconds=10):
+        def check():
+            self.partial += self.file.read()
+            *lines, self.partial = self.partial.split('\n')
+            self.said += [m[2] for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line))]
+            for i in range(self.read, len(self.said)):
+                if m := re.search(pattern, self.said[i]):
+                    self.read = i + 1
+                    return m
+        return eventually(check, seconds)
+
+    def skip(self):
+        self.hear('^$^', 0)
+        self.read = len(self.said)
+
+
+def orca(env):
+    # A blind player's desktop: the accessibility bus of the session's bus, and Orca with settings
+    # of its own and speech to no sound card. Orca runs in a terminal session of its own, which
+    # outlives its parent: it is ended by its folder's name.
+    home, log = scratch(), f'{ENV["ARTIFACTS"]}/orca.log'
+    shutil.copytree('/etc/speech-dispatcher', f'{home}/.config/speech-dispatcher')
+    open(f'{home}/.config/speech-dispatcher/speechd.conf', 'a').write('AudioOutputMethod "libao"\n')
+    open(f'{home}/.libao', 'w').write('default_driver=null\n')
+    env.update(HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
+    eventually(lambda: run('dbus-send', '--session', '--dest=org.a11y.Bus', '--print-reply', '/org/a11y/bus',
+                           'org.a11y.Bus.GetAddress', env=env).returncode == 0) or fail('no accessibility bus')
+    run('gsettings', 'set', 'org.gnome.desktop.interface', 'toolkit-accessibility', 'true', env=env)
+    os.path.exists(log) and os.remove(log)
+    start('script', '-q', '-f', '-c', f'orca --replace -u {home}/orca --debug-file /dev/tty', log, env=env)
+    atexit.register(run, 'pkill', '-KILL', '-f', f'orca --replace -u {home}')
+    (ear := Ear(log)).hear('Screen reader on', 30) or fail('Orca said nothing')
+    return ear
+
+
+def listen(board, ear, maximize, player):
+    # Plays by ear alone, as play() by eye: remembers the picture Orca tells for each card it turns,
+    # and hears a second card tell a match from a mismatch; a card the reshuffle moved is heard
+    # anew. Mid-game, Orca's status-bar command tells the time and the attempts. Returns the board, the attempts and the seconds played.
+    seen, matched, attempts, began = {}, set(), 0, time.monotonic()
+    hidden = lambda skip: [n for n in range(36) if n not in matched | set(skip)]
+    partner = lambda n: [m for m in hidden([n]) if m in seen and seen[m] == seen.get(n)]
+
+    def turn(n, outcome=''):
+        ear.skip()
+        board.click(n, ear)
+        # The last match opens Top 10 at once, which Orca may tell instead.
+        heard = ear.hear(r'Picture (\d+)(, a match|, no match: both turn back at the next card)?' + '|^Top 10 dialog' * (len(matched) == 34)) \
+            or fail(f'Orca did not tell the picture of card {n + 1}')
+        if heard[0].startswith('Top 10'):
+            return None
+        seen[n] = heard[1]
+        (heard[2] or '') == (outcome(heard[1]) if outcome else '') or fail(f'card {n + 1} was told as "{heard[0]}"')
+        return heard[1]
+
+    while len(matched) < 36:
+        first = ([n for n in hidden([]) if partner(n)] + [n for n in hidden([]) if n not in seen] + hidden([]))[0]
+        face = turn(first)
+        second = (partner(first) + [n for n in hidden([first]) if n not in seen] + hidden([first]))[0]
+        attempts += 1
+        # The last two cards left are a pair.
+        if turn(second, lambda p: ', a match' if p == face else ', no match: both turn back at the next card') in (face, None):
+            matched |= {first, second}
+        if attempts == 1:
+            board = maximize(board)
+            run('xdotool', 'keydown', 'Insert', 'key', '--repeat', '2', '--delay', '150', 'KP_Enter', 'keyup', 'Insert', 'sleep', '1')
+            ear.hear(r'Time: \d+ s') and ear.hear('^Attempts: 1.$') or fail('the status bar did not tell the time and attempts')
+    return board, attempts, time.monotonic() - began
 
 
 def package():
@@ -261,8 +341,10 @@ EXITS = {'Ctrl+Q': lambda x, y: ['mousemove', x + 40, y + 372, 'sleep', 0.3, 'cl
          'the close button': lambda x, y: ['mousemove', x + 334, y - 14, 'sleep', 0.3, 'click', 1]}
 
 
-def desktop(kind, platform, player, times):
+def desktop(kind, platform, players, times):
     X11.update(session := nested(kind))
+    # Under metacity a blind player plays by ear, with Orca.
+    ear = kind == 'metacity' and orca(session)
     game = lambda: start(ENV['DUPLORA'], cwd=ENV['SOURCE_DIR'], env={**session, 'QT_QPA_PLATFORM': platform})
     # Qt's Wayland teardown can hang a process now and then: every way out ends it at once, once
     # the new window has the pointer's or the keyboard's attention (the way is tried until then).
@@ -292,8 +374,9 @@ def desktop(kind, platform, player, times):
         'sleep', 0.3, 'mousemove', 0, 0, 'sleep', 1)
     (f := field(screen('03-clicked'))) and f[1] == y and abs(f[0] - x) < 8 or fail('a click on the board hid the name dialog')
     turned = lambda: len(set(board.faces('04-face-down'))) == 1
+    ear and ear.skip()
     for click in ([], ['mousemove', x + 100, y + 6, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0]):
-        if run('xdotool', *click, 'type', '--delay', '50', player) and run('xdotool', 'key', 'Return') and eventually(turned, 3):
+        if run('xdotool', *click, 'type', '--delay', '50', players.split(',')[0]) and run('xdotool', 'key', 'Return') and eventually(turned, 3):
             break
     turned() or fail('the name dialog did not take the name')
     # Under KWin on X11 the window has the keyboard then, but Qt learns it is active only from a
@@ -310,19 +393,47 @@ def desktop(kind, platform, player, times):
         return eventually(lambda: (b := before.moved(screen('06-maximized'), look)) and b.left < before.left and b) \
             or fail('the window did not maximize, or its board changed')
 
-    board = play(board, maximize)
-    # "Top 10" opens above the main window, by its blue headings, and is deaf to Escape; About opens with F1, by its yellow heading; Enter on OK closes each.
-    # Under weston the keyboard comes back to the main window a moment after a dialog closes: F1
-    # and the last Ctrl+Q are pressed until they take.
-    for opening, tabs, title, where, colour in ([], 1, 'Top 10', (419, 105, 436, 458), b'\0\0\xff'), \
-                                              (['F1'], 3, 'About...', (304, 39, 462, 499), b'\xff\xff\0'):
-        shown = lambda: screen('07-opened').tobytes().count(colour) > 1000
-        eventually(lambda: run('xdotool', 'key', *opening) and eventually(shown, 3)) or fail(f'{title} did not open above the main window')
-        x11 and placed(f'^{re.escape(title)}$', where, main)
-        opening or run('xdotool', 'key', 'Escape', 'sleep', 1) and shown() or fail('Escape closed Top 10')
-        run('xdotool', 'key', *['Tab'] * tabs, 'Return')
-        eventually(lambda: not shown() and not board.hidden('09-finished')) or fail(f'OK did not close {title}')
+    results = []
+    for game, player in enumerate(players.split(',')):
+        if game:
+            eventually(lambda: run('xdotool', 'key', 'ctrl+n') and eventually(lambda: field(screen('02-name')), 3)) or fail('no name dialog')
+            ear and ear.skip()
+            run('xdotool', 'type', '--delay', '50', player) and run('xdotool', 'key', 'Return')
+            eventually(turned, 5) or fail('the name dialog did not take the name')
+            board.focus = None
+        if not ear:
+            board = play(board, maximize)
+        else:
+            # Orca tells where to start, every card and pair, and at the end the player's own time
+            # and attempts, where the game stands, and each row of a ranking whole.
+            # At start-up the focus is on the board, after Game > New where the last game left it.
+            where = ear.hear(r'^Press Tab to reach the cards|^Card (\d+), face down') or fail('Orca did not tell how to reach the cards')
+            board.focus = where[1] and int(where[1]) - 1
+            board, attempts, played = listen(board, ear, maximize if not game else lambda b: b, player)
+            heard = ear.hear(rf'Last game: {re.escape(player)}, (\d+) seconds, {attempts} attempts, place (\d+) by time, '
+                             r'place (\d+) by attempts\. By time: (.*)') or fail('Top 10 did not tell the result')
+            abs(int(heard[1]) - played) < 3 or fail(f'{heard[1]} seconds heard after {played:.0f}')
+            results.append((player, int(heard[1]), attempts))
+            ranks = [sorted(range(game + 1), key=lambda i: (results[i][k], i)) for k in (1, 2)]
+            [int(heard[2]), int(heard[3])] == [r.index(game) + 1 for r in ranks] or fail(f'Top 10 told places {heard[2]}, {heard[3]}')
+            rows = ' '.join(f'{p + 1}. {results[i][0]}, {results[i][1]} seconds, {results[i][2]} attempts.' for p, i in enumerate(ranks[0]))
+            heard[4].startswith(rows) or fail(f'Top 10 told the rows as "{heard[4]}"')
+        # "Top 10" opens above the main window, by its blue headings, and is deaf to Escape; About
+        # opens with F1, by its yellow heading, and is read from its first line, wherever the
+        # caret was left; Enter on OK closes each. Under weston the keyboard comes back to the main
+        # window a moment after a dialog closes: F1 and the last Ctrl+Q are pressed until they take.
+        for opening, keys, title, where, colour in ([], ['Tab'], 'Top 10', (419, 105, 436, 458), b'\0\0\xff'), \
+                                                  (['F1'], ['Down'] + ['Tab'] * 3, 'About...', (304, 39, 462, 499), b'\xff\xff\0'):
+            shown = lambda: screen('07-opened').tobytes().count(colour) > 1000
+            eventually(lambda: run('xdotool', 'key', *opening) and eventually(shown, 3)) or fail(f'{title} did not open above the main window')
+            x11 and placed(f'^{re.escape(title)}$', where, main)
+            opening or run('xdotool', 'key', 'Escape', 'sleep', 1) and shown() or fail('Escape closed Top 10')
+            ear and opening and not ear.hear('^Za sve igrace kojima') and fail('About was not read from its first line')
+            run('xdotool', 'key', *keys, 'Return')
+            eventually(lambda: not shown() and not board.hidden('09-finished')) or fail(f'OK did not close {title}')
     eventually(lambda: run('xdotool', 'key', 'ctrl+q') and ended(app, 1), 10) or fail(f'Game > Exit ended with {app.returncode}')
+    # Over whole games, by ear too, the game says nothing of its own.
+    not ear or (said := open(f'{ENV["ARTIFACTS"]}/duplora.log').read()) == '' or fail(f'the game printed: {said[:500]}')
 
 
 {'package': package, 'desktop': lambda: desktop(*sys.argv[2:])}[sys.argv[1]]()
