@@ -6,7 +6,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil lintian blhc build-essential debhelper
                desktop-file-utils appstream valgrind libx11-dev clang libclang-rt-dev metacity weston
-               qt6-wayland mutter xwayland kwin-wayland kwin-style-breeze dbus-daemon)
+               qt6-wayland mutter xwayland kwin-wayland kwin-style-breeze dbus-daemon dbus-bin libglib2.0-bin
+               orca at-spi2-core speech-dispatcher)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 # Our own builds turn every warning into an error. The plain one is built with the hardening
