@@ -22,7 +22,8 @@ constexpr int AttemptsPanel = 2;
 // What a screen reader says of the board and of a turned card. All the game knows of a picture
 // is its file's number, which stays true whatever the files show.
 const QString BoardName = QStringLiteral("Board");
-const QString BoardHelp = QStringLiteral("Press Tab to reach the cards, the arrows to move between them, Space to turn one");
+const QString BoardHelp = QStringLiteral("Tab reaches the cards, the arrows move between them, Space turns one");
+const QString NewGame = QStringLiteral("New game. ");
 const QString Picture = QStringLiteral("Picture %1");
 const QString Match = QStringLiteral(", a match");
 const QString Mismatch = QStringLiteral(", no match: both turn back at the next card");
@@ -240,6 +241,8 @@ void TFormMain::New1Click()
     CheatActive = first != QLatin1Char('F') && first != QLatin1Char('f');
     Timer->SetEnabled(true);
     CheatTimer->SetEnabled(CheatActive);
+    // Told also where a reader, busy with the windows that change, would not read the focus again.
+    Announcer->Say(NewGame + BoardHelp);
 }
 
 bool TFormMain::lastPairMismatched() const

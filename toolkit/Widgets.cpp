@@ -84,15 +84,38 @@ public:
     }
 };
 
-// A message as a notification's name. It is read when the notification shows: a change of name
-// would be one more event for the reader to take in, and a reader that drops it logs an error.
-class AnnouncerAccessible : public QAccessibleWidget {
+// A status bar with the text of its panels, for readers that read a bar's text, not its labels
+// (Orca 48). Its text changes unannounced: a reader reads it when asked, not at every tick.
+class StatusBarAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit AnnouncerAccessible(QWidget *announcer) : QAccessibleWidget(announcer, QAccessible::Notification) {}
-    QString text(QAccessible::Text t) const override
+    explicit StatusBarAccessible(QWidget *bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    void *interface_cast(QAccessible::InterfaceType type) override
     {
-        return t == QAccessible::Name ? static_cast<TAnnouncer *>(widget())->Message() : QAccessibleWidget::text(t);
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this) : QAccessibleWidget::interface_cast(type);
     }
+    using QAccessibleWidget::text;
+    QString text(int start, int end) const override { return all().mid(start, end - start); }
+    int characterCount() const override { return int(all().size()); }
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+    // Nothing to select, no caret, no place on the screen for a character of its own.
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+
+private:
+    QString all() const { return static_cast<const TStatusBar *>(widget())->Text(); }
 };
 
 // The roles our controls have for assistive technology, installed by the first that needs one.
@@ -102,9 +125,9 @@ QAccessibleInterface *controlAccessible(const QString &className, QObject *objec
     if (className == QLatin1String("TPanel"))
         return new PanelAccessible(widget);
     if (className == QLatin1String("TStatusBar"))
-        return new QAccessibleWidget(widget, QAccessible::StatusBar);
+        return new StatusBarAccessible(widget);
     if (className == QLatin1String("TAnnouncer"))
-        return new AnnouncerAccessible(widget);
+        return new QAccessibleWidget(widget, QAccessible::Notification);
     if (className == QLatin1String("TClientArea"))
         return new QAccessibleWidget(widget, QAccessible::Pane);
     return nullptr;
@@ -299,13 +322,23 @@ TAnnouncer::TAnnouncer(QWidget *owner) : QWidget(owner)
 
 void TAnnouncer::Say(const QString &message)
 {
+    // The name changes before the notification shows, so that a reader that keeps names (Orca 48)
+    // reads the new one.
     hide();
-    this->message = message;
+    setAccessibleName(message);
     show();
 }
 
 void TStatusBar::SetPanelText(int index, const QString &text) { panels.at(index)->setText(text); }
 QString TStatusBar::PanelText(int index) const { return panels.at(index)->text(); }
+
+QString TStatusBar::Text() const
+{
+    QStringList texts;
+    for (const QLabel *panel : panels)
+        texts << panel->text().trimmed();
+    return texts.join(QLatin1String(". "));
+}
 
 void TStatusBar::mouseDoubleClickEvent(QMouseEvent *event)
 {

@@ -91,10 +91,6 @@ class TAnnouncer : public QWidget {
 public:
     explicit TAnnouncer(QWidget *owner);
     void Say(const QString &message);
-    QString Message() const { return message; }
-
-private:
-    QString message;
 };
 
 // A status bar of fixed-width panels; to assistive technology a status bar, so that a screen
@@ -106,6 +102,8 @@ public:
     TStatusBar(QWidget *owner, const QStringList &texts, const QList<int> &widths);
     void SetPanelText(int index, const QString &text);
     QString PanelText(int index) const;
+    // Every panel's text, as a screen reader reads the bar.
+    QString Text() const;
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
