@@ -121,7 +121,7 @@ private:
 // The roles our controls have for assistive technology, installed by the first that needs one.
 QAccessibleInterface *controlAccessible(const QString &className, QObject *object)
 {
-    auto *widget = static_cast<QWidget *>(object);
+    auto *widget = qobject_cast<QWidget *>(object);
     if (className == QLatin1String("TPanel"))
         return new PanelAccessible(widget);
     if (className == QLatin1String("TStatusBar"))
