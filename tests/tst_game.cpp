@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -248,17 +249,10 @@ private slots:
         FormMain->show();
         QVERIFY(QTest::qWaitForWindowActive(FormMain));
         startGame(script.player);
-        // What a screen reader is told: the notification's name after each click.
-        const auto told = [] { return QAccessible::queryAccessibleInterface(FormMain->Announcer)->text(QAccessible::Name); };
-        const auto expected = [&](int i) {
-            const QString picture = QStringLiteral("Picture %1").arg(FormMain->FindImage(cardOf(script.clicks[i]))->Tag());
-            const QChar outcome = script.told[i];
-            return outcome == '1' ? picture : outcome == '=' ? picture + ", a match" : picture + ", no match: both turn back at the next card";
-        };
-        QStringList heard, wanted;
-        for (int i = 0; i < script.told.size(); ++i)
-            wanted << (script.told[i] == '-' ? QString() : expected(i));
-        for (QChar name : script.clicks) {
+        QString said;
+        for (int i = 0; i < script.clicks.size(); ++i) {
+            const QChar name = script.clicks[i];
+            const QString picture = name.isLetter() ? QStringLiteral("Picture %1").arg(FormMain->FindImage(cardOf(name))->Tag()) : QString();
             // A player acts once the window system has caught up, so a dialog's opener is active again.
             QCoreApplication::processEvents();
             if (name == '|')
@@ -275,11 +269,14 @@ private slots:
             } else
                 FormMain->s01Click(FormMain->Cell(cardOf(name)));
             QCoreApplication::processEvents();
-            const QString now = told();
-            heard << (heard.size() < script.told.size() && now == heard.value(heard.size() - 1) ? QString() : now);
+            // What a screen reader was told: the notification's name.
+            if (i < script.told.size()) {
+                const QChar outcome = script.told[i];
+                said = outcome == '-' ? said : outcome == '1' ? picture : picture + (outcome == '=' ? ", a match" : ", no match: both turn back at the next card");
+                QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->Announcer)->text(QAccessible::Name), said);
+            }
         }
         QCoreApplication::processEvents();
-        QVERIFY(script.told.isEmpty() || heard == wanted);
         const QSet<int> up = cardsOf(script.up), kept = up + cardsOf(script.spared);
         QCOMPARE(FormMain->Attempts, script.attempts);
         QVERIFY(!script.attempts || panel(2) == QStringLiteral("Attempts: %1").arg(script.attempts));
@@ -294,10 +291,10 @@ private slots:
         // its first Tab puts the focus frame on card 1 alone, over its picture too.
         QVERIFY(QTest::qWaitForWindowActive(FormMain));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->StatusBar1)->role(), QAccessible::StatusBar);
         for (int n = 1; n <= TFormMain::CardCount; ++n) {
             const QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(FormMain->Cell(n));
             QCOMPARE(cell->role(), QAccessible::Button);
-            QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->StatusBar1)->role(), QAccessible::StatusBar);
             QCOMPARE(cell->text(QAccessible::Name), up.contains(n) ? QStringLiteral("Card %1, face up, picture %2").arg(n).arg(FormMain->FindImage(n)->Tag())
                                                                    : QStringLiteral("Card %1, face down").arg(n));
             QCOMPARE(framed(n), n == 1);
