@@ -187,11 +187,15 @@ class Ear:
         eventually(lambda: os.path.exists(log)) or fail('Orca did not start')
         self.file, self.said, self.partial, self.read = open(log, errors='replace'), [], '', 0
 
+    def listen(self):
+        # Whole lines only: Orca may be halfway through one.
+        self.partial += self.file.read()
+        *lines, self.partial = self.partial.split('\n')
+        self.said += [m[2] for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line))]
+
     def hear(self, pattern, seconds=10):
         def check():
-            self.partial += self.file.read()
-            *lines, self.partial = self.partial.split('\n')
-            self.said += [m[2] for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line))]
+            self.listen()
             for i in range(self.read, len(self.said)):
                 if m := re.search(pattern, self.said[i]):
                     self.read = i + 1
@@ -199,7 +203,7 @@ class Ear:
         return eventually(check, seconds)
 
     def skip(self):
-        self.hear('^$^', 0)
+        self.listen()
         self.read = len(self.said)
 
 
