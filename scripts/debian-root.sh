@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command of this tree in a fresh Debian root (trixie is Debian 13, bookworm 12) made with
-# mmdebstrap, as a user with sudo rights, in a copy of the tree in their home folder; then removes
-# the root. Needs root itself (it asks sudo).
+# Runs a command of this tree in a fresh Debian root (bookworm is Debian 12, trixie 13, forky
+# testing) made with mmdebstrap, as a user with sudo rights, in a copy of the tree in their home
+# folder; then removes the root. Needs root itself (it asks sudo).
 #   scripts/debian-root.sh [--keep ROOT] SUITE COMMAND...    e.g. trixie bash scripts/test.sh
 # With --keep the root is made only where ROOT does not exist yet, and kept afterwards.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -25,8 +25,10 @@ trap cleanup EXIT
 
 if [ -z "$KEEP" ] || [ ! -e "$TARGET/etc/debian_version" ]; then
     rmdir "$TARGET" 2>/dev/null || true
-    # The distribution's own mirror, the one mmdebstrap names by default.
+    # The distribution's own mirror, the one mmdebstrap names by default. Debian testing's Release
+    # file may be past its date between two pushes of the archive: apt is told to take it still.
     mmdebstrap --quiet --variant=apt --include=sudo,passwd,ca-certificates \
+        --aptopt='Acquire::Check-Valid-Until "false"' \
         --customize-hook="chroot \"\$1\" useradd --create-home --shell /bin/bash --uid 1000 $USER_NAME" \
         --customize-hook="echo '$USER_NAME ALL=(ALL) NOPASSWD: ALL' >\"\$1/etc/sudoers.d/$USER_NAME\"" \
         "$SUITE" "$TARGET"

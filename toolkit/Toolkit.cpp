@@ -2,6 +2,7 @@
 #include "toolkit/Toolkit.h"
 
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -67,13 +68,12 @@ QtMessageHandler qtHandler = nullptr;
 
 // Qt's screen-reader bridge chatters where nothing is wrong: it gives the reader 100 ms to answer
 // each key and, when it answers later, delivers the key itself and says so (with a busy reader,
-// dozens of lines a game); and it names each event a newer reader asks for that it does not know.
-// Nothing for the player to act on: only those lines are left out.
+// dozens of lines a game); and it names each event or call a newer reader asks for that it does
+// not know, under its own category. Nothing for the player to act on: those lines are left out.
 void quietScreenReaderBridge(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (message.startsWith(QLatin1String("QSpiApplication::keyEventError"))
-        || message.startsWith(QLatin1String("QSpiApplication::notifyKeyboardListenerCallback"))
-        || message.startsWith(QLatin1String("Subscription string not handled")))
+        || message.startsWith(QLatin1String("QSpiApplication::notifyKeyboardListenerCallback")))
         return;
     qtHandler(type, context, message);
 }
@@ -82,6 +82,8 @@ void quietScreenReaderBridge(QtMsgType type, const QMessageLogContext &context, 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     qtHandler = qInstallMessageHandler(quietScreenReaderBridge);
+    // QT_LOGGING_RULES still brings them back for whoever debugs the bridge.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.accessibility.atspi.warning=false"));
 }
 
 void ShowExceptionLater(const std::exception &error)
