@@ -4,7 +4,7 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# Names apt resolves on Debian 12 and 13 alike.
+# Names apt resolves on Debian 12, 13 and testing alike.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
 
 install_missing() {

@@ -2,10 +2,11 @@
 # The real program in an X server of its own (CTest starts it with xvfb-run) as a player meets it,
 # driven with xdotool and judged from the screen alone; every check waits for what it expects, up
 # to a bound.
-#   desktop.py package     the package script's .deb passes blhc, lintian and both validators; its
-#                          unpacked launcher starts the game with its icon from another folder, placed
-#                          as laid out with no window manager and, at twice the scale, every card its
-#                          picture pixel for pixel
+#   desktop.py package     the package script's .deb passes blhc, lintian and both validators
+#   desktop.py installed   (the package's as-installed test) the installed game, started by its menu
+#                          entry's command from another folder with no window manager, at twice the
+#                          scale: placed as laid out with its icon, every card its picture pixel for
+#                          pixel; Game > New, F1 and one card by keyboard; Ctrl+Q ends it well
 #   desktop.py desktop COMPOSITOR PLATFORM NAME TIMES
 #                          under metacity, or weston, mutter or kwin nested here, the game on X11
 #                          (xcb: metacity's, or the compositor's Xwayland) or on Wayland: Ctrl+Q,
@@ -18,7 +19,7 @@
 #                          board, deaf to Escape, and About, each closed by Enter on OK. On X11 also
 #                          every window's frame where the layout puts it (the name dialog's centred
 #                          at each opening), owned by the main window.
-# Needs DUPLORA (the program), SOURCE_DIR (with Images/), ARTIFACTS (screenshots).
+# Needs SOURCE_DIR (with Images/), ARTIFACTS (screenshots) and, for desktop, DUPLORA (the program).
 import atexit, ctypes, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab
 
