@@ -13,13 +13,12 @@
 #                          on Wayland: the shuffled face-up board; the name dialog, closed by
 #                          Escape, stays above the board after a click on it and takes the name; a
 #                          whole game for each name from the keyboard alone by a bot that remembers
-#                          the faces it saw and sees the focus frame over each card it turns; on X11
-#                          a maximize by the window manager's key after the first pair changes
-#                          nothing; "Top 10" above the board, deaf to Escape, and About, each closed
-#                          by Enter on OK; the way out EXIT (Ctrl+Q, Game > Exit or the close
-#                          button) ends the game at once. On X11 also every window's frame where
-#                          the layout puts it (the name dialog's centred at each opening), owned by
-#                          the main window.
+#                          the faces it saw and sees the focus frame over each card it turns;
+#                          "Top 10" above the board, deaf to Escape, and About, each closed by Enter
+#                          on OK; the way out EXIT (Ctrl+Q, Game > Exit or the close button) ends
+#                          the game at once. On X11 also every window's frame where the layout puts
+#                          it (the name dialog's centred at each opening), owned by the main
+#                          window, which keeps its size.
 # Needs SOURCE_DIR (with Images/), ARTIFACTS (screenshots) and, for desktop, DUPLORA (the program).
 import atexit, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab
@@ -100,10 +99,12 @@ def centred(win):
 
 def placed(title, where, owner=None):
     # Where the layout puts the window (or WHERE says, asked of the window), and the window it
-    # belongs to, as the window manager sees it.
+    # belongs to, as the window manager sees it; a main window, owned by none, keeps its size.
     win = window(title)
     goal = lambda: where(win) if callable(where) else where
     eventually(lambda: geometry(win) == goal()) or fail(f'{title} stands at {geometry(win)}, not {goal()}')
+    hints, size = run('xprop', '-id', win, 'WM_NORMAL_HINTS', env=X11).stdout, '{2} by {3}'.format(*goal())
+    owner or f'minimum size: {size}' in hints and f'maximum size: {size}' in hints or fail(f'{title} can change its size')
     owner is None or f'# {hex(int(owner))}' in run('xprop', '-id', win, 'WM_TRANSIENT_FOR', env=X11).stdout \
         or fail(f'{title} does not belong to the main window')
     return win
@@ -218,11 +219,11 @@ def orca(env):
     return ear
 
 
-def play(board, maximize, ear=None):
+def play(board, ear=None):
     # Turns the partner of a face it remembers, else a card it has not seen. By eye, it sees the
     # focus frame over each card it turns, and a face that moved while hidden is an error, since the
     # player's name begins with F. By ear, Orca tells each picture and a second card's outcome, and
-    # a card the reshuffle moved is heard anew. Returns the board, the attempts and the seconds played.
+    # a card the reshuffle moved is heard anew. Returns the attempts and the seconds played.
     down, seen, matched, attempts, began = board.faces()[0], {}, set(), 0, time.monotonic()
     hidden = lambda skip: [n for n in range(36) if n not in matched | set(skip)]
     partner = lambda n: [m for m in hidden([n]) if m in seen and seen[m] == seen.get(n)]
@@ -255,9 +256,7 @@ def play(board, maximize, ear=None):
             break
         if turn(second, first) == face:
             matched |= {first, second}
-        if attempts == 1:
-            board = maximize(board)
-    return board, attempts, time.monotonic() - began
+    return attempts, time.monotonic() - began
 
 
 def package():
@@ -294,17 +293,16 @@ def installed():
         eventually(then) or fail(why)
 
 
-# Each compositor nested in the X server, as a desktop session runs it: how it starts (with a
-# session that tells its environment, with the display of its Xwayland, and waits), its own key
-# for maximize, and whether the game runs on its Wayland or on X11 through its Xwayland.
+# Each compositor nested in the X server, as a desktop session runs it: with a session that tells
+# its environment, with the display of its Xwayland, and waits.
 COMPOSITORS = {
-    'metacity': (['metacity', '--sm-disable'], 'alt+F10'),
-    'weston': (['weston', '--backend=x11-backend.so', '--socket=duplora', '--width=1000', '--height=740', '--config={folder}/weston.ini'], 'super+shift+m'),
-    'mutter': (['dbus-run-session', '--', 'env', 'MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768', 'mutter', '--nested',
-                '--wayland', '--wayland-display=duplora', '--', 'sh', '{session}'], 'super+Up'),
+    'metacity': ['metacity', '--sm-disable'],
+    'weston': ['weston', '--backend=x11-backend.so', '--socket=duplora', '--width=1000', '--height=740', '--config={folder}/weston.ini'],
+    'mutter': ['dbus-run-session', '--', 'env', 'MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768', 'mutter', '--nested',
+               '--wayland', '--wayland-display=duplora', '--', 'sh', '{session}'],
     # KWin's binary carries a file capability that a container may refuse: a copy carries none.
-    'kwin': (['dbus-run-session', '--', '{copy}', '--x11-display', ENV['DISPLAY'], '--width', '1024', '--height', '768',
-              '--socket', 'duplora', '--xwayland', '--exit-with-session', 'sh {session}'], 'super+Prior'),
+    'kwin': ['dbus-run-session', '--', '{copy}', '--x11-display', ENV['DISPLAY'], '--width', '1024', '--height', '768',
+             '--socket', 'duplora', '--xwayland', '--exit-with-session', 'sh {session}'],
 }
 
 
@@ -320,7 +318,7 @@ def nested(kind):
     # weston's on-screen keyboard, for touch screens, would show over the name dialog at times.
     open(f'{folder}/weston.ini', 'w').write('[input-method]\npath=\n')
     kind == 'kwin' and shutil.copy('/usr/bin/kwin_wayland', f'{folder}/kwin_wayland')
-    start(*[a.format(session=f'{folder}/session.sh', copy=f'{folder}/kwin_wayland', folder=folder) for a in COMPOSITORS[kind][0]], env=env)
+    start(*[a.format(session=f'{folder}/session.sh', copy=f'{folder}/kwin_wayland', folder=folder) for a in COMPOSITORS[kind]], env=env)
     # A window manager here, and weston with no X11 in it, start no session: nothing to tell.
     told = {'metacity': folder, 'weston': f'{folder}/duplora'}.get(kind, f'{folder}/env')
     eventually(lambda: os.path.exists(told)) or fail(f'{kind} did not start')
@@ -376,13 +374,6 @@ def desktop(kind, platform, players, how):
     # click on it, as a player gives when the focus frame does not show.
     run('xdotool', *bar, 'mousemove', 0, 0)
 
-    def maximize(before):
-        # Mid-game on X11, the window manager's key: the window keeps its fixed size, and the key
-        # changes nothing.
-        look = screen('05-playing').crop(before.box())
-        run('xdotool', 'key', COMPOSITORS[kind][1], 'sleep', 1)
-        return screen('06-kept').crop(before.box()) == look and before or fail('the board changed')
-
     results = []
     for game, player in enumerate(players.split(',')):
         if game:
@@ -393,7 +384,7 @@ def desktop(kind, platform, players, how):
         # By ear, Orca tells how to reach the cards, or names the card that has the focus.
         ear and not ear.hear(r'Tab reaches the cards|^Card \d+, face down') and fail('Orca did not tell how to reach the cards')
         board.focus = None
-        board, attempts, played = play(board, maximize if x11 and not game else lambda b: b, ear)
+        attempts, played = play(board, ear)
         if ear:
             # At the end Orca tells the player's own time and attempts, where the game stands, and
             # each row of a ranking whole.
