@@ -350,37 +350,31 @@ def desktop(kind, platform, players, how):
     # screen with its frame, at every opening) and belongs to the main window.
     x11 = platform == 'xcb'
     main = x11 and placed('^Duplora$', (236, 109, 350, 385))
-    # A click on the status bar gives the window the keyboard, and Ctrl+N opens the name dialog:
-    # both until it shows, as a compositor may still be mapping the window at the first click, and
-    # the first key can reach a new window before its focus does. Escape closes it.
     bar = ['mousemove', board.left + 40, board.top + 346, 'sleep', 0.3, 'click', 1, 'sleep', 0.3]
-    for again in (True, False):
-        x, y = eventually(lambda: run('xdotool', *bar, 'key', 'ctrl+n') and eventually(lambda: field(screen('02-name')), 3)) \
-            or fail('no name dialog')
-        x11 and placed('^New game$', centred, main)
-        again and run('xdotool', 'key', 'Escape') and not eventually(lambda: not field(screen('02-name'))) and fail('Escape left it open')
-    # The name dialog stays above the board after a click on it, and takes the name: typed at
-    # once, or after a click on its box where the compositor gave the keyboard to the board.
-    run('xdotool', 'mousemove', 0, 0, 'mousemove', board.left + 25, board.top + 25, 'sleep', 0.3, 'click', 1,
-        'sleep', 0.3, 'mousemove', 0, 0, 'sleep', 1)
-    (f := field(screen('03-clicked'))) and f[1] == y and abs(f[0] - x) < 8 or fail('a click on the board hid the name dialog')
     turned = lambda: len(set(board.faces('04-face-down'))) == 1
-    ear and ear.skip()
-    for click in ([], ['mousemove', x + 100, y + 6, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0]):
-        if run('xdotool', *click, 'type', '--delay', '50', players.split(',')[0]) and run('xdotool', 'key', 'Return') and eventually(turned, 3):
-            break
-    turned() or fail('the name dialog did not take the name')
-    # Under KWin on X11 the window has the keyboard then, but Qt learns it is active only from a
-    # click on it, as a player gives when the focus frame does not show.
-    run('xdotool', *bar, 'mousemove', 0, 0)
-
     results = []
     for game, player in enumerate(players.split(',')):
-        if game:
-            eventually(lambda: run('xdotool', 'key', 'ctrl+n') and eventually(lambda: field(screen('02-name')), 3)) or fail('no name dialog')
-            ear and ear.skip()
-            run('xdotool', 'type', '--delay', '50', player) and run('xdotool', 'key', 'Return')
-            eventually(turned, 5) or fail('the name dialog did not take the name')
+        # A click on the status bar gives the window the keyboard, and Ctrl+N opens the name
+        # dialog: both until it shows, as a compositor may still be mapping the window at the first
+        # click, and the first key can reach a new window before its focus does. Escape closes it.
+        for again in (True, False):
+            x, y = eventually(lambda: run('xdotool', *bar, 'key', 'ctrl+n') and eventually(lambda: field(screen('02-name')), 3)) \
+                or fail('no name dialog')
+            x11 and placed('^New game$', centred, main)
+            again and run('xdotool', 'key', 'Escape') and not eventually(lambda: not field(screen('02-name'))) and fail('Escape left it open')
+        # The name dialog stays above the board after a click on it, and takes the name: typed at
+        # once, or after a click on its box where the compositor gave the keyboard to the board.
+        run('xdotool', 'mousemove', 0, 0, 'mousemove', board.left + 25, board.top + 25, 'sleep', 0.3, 'click', 1,
+            'sleep', 0.3, 'mousemove', 0, 0, 'sleep', 1)
+        (f := field(screen('03-clicked'))) and f[1] == y and abs(f[0] - x) < 8 or fail('a click on the board hid the name dialog')
+        ear and ear.skip()
+        for click in ([], ['mousemove', x + 100, y + 6, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0]):
+            if run('xdotool', *click, 'type', '--delay', '50', player) and run('xdotool', 'key', 'Return') and eventually(turned, 3):
+                break
+        turned() or fail('the name dialog did not take the name')
+        # Under KWin on X11 the window has the keyboard then, but Qt learns it is active only from
+        # a click on it, as a player gives when the focus frame does not show.
+        run('xdotool', *bar, 'mousemove', 0, 0)
         # By ear, Orca tells how to reach the cards, or names the card that has the focus.
         ear and not ear.hear(r'Tab reaches the cards|^Card \d+, face down') and fail('Orca did not tell how to reach the cards')
         board.focus = None
