@@ -174,25 +174,24 @@ def runs(data, run, start, end):
 
 
 class Ear:
-    # What Orca speaks, in order, from its debug log; each wait hears only what came after the
-    # last thing heard.
+    # What Orca speaks, in order, from its debug log, one utterance a line; each wait hears only
+    # what came after the last thing heard.
     def __init__(self, log):
         eventually(lambda: os.path.exists(log)) or fail('Orca did not start')
-        self.file, self.said, self.partial, self.read = open(log, errors='replace'), [], '', 0
+        self.file, self.said, self.partial, self.read = open(log, errors='replace'), '', '', 0
 
     def listen(self):
         # Whole lines only: Orca may be halfway through one.
         self.partial += self.file.read()
         *lines, self.partial = self.partial.split('\n')
-        self.said += [m[2] for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line))]
+        self.said += ''.join(m[2] + '\n' for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line)))
 
     def hear(self, pattern, seconds=10):
         def check():
             self.listen()
-            for i in range(self.read, len(self.said)):
-                if m := re.search(pattern, self.said[i]):
-                    self.read = i + 1
-                    return m
+            if m := re.compile(pattern, re.M).search(self.said, self.read):
+                self.read = m.end()
+            return m
         return eventually(check, seconds)
 
     def skip(self):
@@ -402,19 +401,14 @@ def desktop(kind, platform, players, how):
             run('xdotool', 'key', *keys, 'Return')
             eventually(lambda: not shown() and len(set(board.faces('09-finished'))) == 18) or fail(f'OK did not close {title}')
         # Orca's status-bar command (Insert+KP_Enter twice) reads the time and the attempts the game
-        # ended with. Orca 48 may pass the second KP_Enter on to the game too: a matched card takes it.
-        # It is pressed once Orca told the main window again, and again while Orca was too busy to
-        # take two presses for one.
+        # ended with, in one utterance or one after the other. Orca 48 may pass the second KP_Enter
+        # on to the game too: a matched card takes it. It is pressed once Orca told the main window
+        # again, and again while Orca was too busy to take two presses for one.
         if ear:
             ear.hear(r'^Duplora - .* frame')
-
-            def status():
-                ear.skip()
-                run('xdotool', 'keydown', 'Insert', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'keyup', 'Insert')
-                told = ear.hear(rf'Time: {results[-1][1]} s', 5)
-                ear.read -= bool(told)
-                return told and ear.hear(rf'Attempts: {attempts}\b', 5)
-            eventually(status, 15) or fail('the status bar did not tell the time and attempts')
+            status = ['keydown', 'Insert', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'keyup', 'Insert']
+            eventually(lambda: ear.skip() or run('xdotool', *status) and ear.hear(rf'Time: {results[-1][1]} s\.?\s+Attempts: {attempts}\b', 5), 15) \
+                or fail('the status bar did not tell the time and attempts')
     # This desktop's way out ends the game at once, once the window has the pointer's or the
     # keyboard's attention (it is tried until then): Qt's Wayland teardown can hang a process.
     eventually(lambda: run('xdotool', 'mousemove', 0, 0, *EXITS[how](board.left - 9, board.top - 26)) and ended(app, 1), 10) \
