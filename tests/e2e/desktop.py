@@ -10,15 +10,15 @@
 #   desktop.py desktop COMPOSITOR PLATFORM NAMES EXIT
 #                          under metacity (by ear, with Orca), or weston, mutter or kwin nested
 #                          here, the game on X11 (xcb: metacity's, or the compositor's Xwayland) or
-#                          on Wayland: the shuffled face-up board; the name dialog stays above the
-#                          board after a click on it and takes the name; a
-#                          whole game for each name from the keyboard alone by a bot that remembers
-#                          the faces it saw and sees the focus frame over each card it turns;
-#                          "Top 10" above the board, deaf to Escape, and About, each closed by Enter
-#                          on OK; the way out EXIT (Ctrl+Q, Game > Exit or the close button) ends
-#                          the game at once. On X11 also every window's frame where the layout puts
-#                          it (the name dialog's centred at each opening), owned by the main
-#                          window, which keeps its size.
+#                          on Wayland: the shuffled face-up board; for each name, the name dialog
+#                          stays above the board after a click on it and takes the name, a whole
+#                          game from the keyboard alone by a bot that remembers the faces it saw
+#                          and sees the focus frame over each card it turns, "Top 10" above the
+#                          board, deaf to Escape, and About, each closed by Enter on OK; the way out
+#                          EXIT (Ctrl+Q, Game > Exit or the close button) ends the game at once. On
+#                          X11 also every window's frame where the layout puts it (the name
+#                          dialog's centred at each opening), owned by the main window, which keeps
+#                          its size.
 # Needs SOURCE_DIR (with Images/), ARTIFACTS (screenshots) and, for desktop, DUPLORA (the program).
 import atexit, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab
