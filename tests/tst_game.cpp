@@ -518,7 +518,10 @@ private slots:
         for (const QString &kind : QDir(seeds).entryList({"depth*", "rle*", "core*"}))
             QTest::newRow(qPrintable(kind)) << seeds + kind << "";
         QTest::newRow("a card") << QStringLiteral(DUPLORA_SOURCE_DIR "/Images/7.bmp") << "";
+        QTest::newRow("empty") << seeds + "broken-empty.bmp" << "empty";
+        QTest::newRow("zero width") << seeds + "broken-zero-width.bmp" << "no pixels";
         QTest::newRow("pixels short by one row") << seeds + "broken-truncated.bmp" << "truncated";
+        QTest::newRow("32 bits a pixel, a byte short") << seeds + "broken-short-32.bmp" << "truncated";
         QTest::newRow("pixels before the file") << seeds + "broken-bad-offset.bmp" << "truncated";
         QTest::newRow("png renamed") << seeds + "broken-not-bmp.bmp" << "not a Windows bitmap";
         QTest::newRow("118 bytes claiming 5000 x 5000") << seeds + "broken-huge-claim.bmp" << "5000 × 5000";
