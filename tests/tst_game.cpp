@@ -281,9 +281,8 @@ private slots:
     {
         // A picture that cannot be read is named in an error box that opens from the event loop,
         // after which every way in works as before. A reshuffle tick moves no card, and a click
-        // still turns one; a Game > New by the menu fails each time, leaves no
-        // game running on its half-shuffled board, and the caption names no player; at start-up
-        // the run fails.
+        // still turns one; a Game > New by the menu fails each time, leaves no game running on its
+        // half-shuffled board, and the caption names no player; at start-up the run fails.
         FormMain->show();
         QVERIFY(QTest::qWaitForWindowActive(FormMain));
         startGame(QStringLiteral("Ana"));

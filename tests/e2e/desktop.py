@@ -93,7 +93,7 @@ class Board:
             if hits:
                 x = (hits[0] - y * line) // 3
                 boards = [Board((x - pitch * i, y - pitch * j)) for i in range(6) for j in range(6)]
-                inside = lambda b: 0 <= b.left < image.width - 331 and 0 <= b.top < image.height - 331  # 331 px a side
+                inside = lambda b: 0 <= b.left < image.width - 5 * pitch - side and 0 <= b.top < image.height - 5 * pitch - side
                 return next((b for b in boards if inside(b) and all(image.getpixel(c) in EDGES for c in b.corners())), None)
 
     @staticmethod
@@ -110,9 +110,9 @@ class Board:
     def faces(self, name='board'):
         # Inside the keyboard's focus frame; and where that frame shows over a face-up card: in
         # whatever colour the style gives it, over the flat edge of the picture.
-        image = screen(name)
-        self.framed = [image.getpixel((x + 2, y + 25)) not in EDGES for x, y in self.corners()]
-        return [image.crop((x + 5, y + 5, x + 46, y + 46)).tobytes() for x, y in self.corners()]
+        image, corners = screen(name), self.corners()
+        self.framed = [image.getpixel((x + 2, y + 25)) not in EDGES for x, y in corners]
+        return [image.crop((x + 5, y + 5, x + 46, y + 46)).tobytes() for x, y in corners]
 
     def click(self, n, ear=None):
         # Tab focuses a card (card 1 from the board), the arrows walk the grid and stop at its
