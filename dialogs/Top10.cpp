@@ -15,6 +15,9 @@ TFormTop10 *FormTop10 = nullptr;
 
 namespace {
 
+const QString NamesByTime = QStringLiteral("Names by time");
+const QString NamesByAttempts = QStringLiteral("Names by attempts");
+
 template <std::size_t N>
 int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
 {
@@ -55,8 +58,10 @@ int place(const std::array<int, N> &keys, int slot)
     return before + 1;
 }
 
-// Fills the three columns of one ranking. A screen reader hears each row whole, as the names
-// box's description: the boxes themselves are read a column at a time.
+// Fills the three columns of one ranking. A screen reader hears each row whole in the names box's
+// name, which every reader speaks as the box takes the focus, whenever it handled the change: the
+// boxes themselves are read a column at a time, and a description is not spoken at the focus by
+// every reader (Orca 48).
 void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultSlots> &keys,
                  TMemo *names, TMemo *times, TMemo *attempts, const QString &heading)
 {
@@ -75,7 +80,7 @@ void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultS
         attempts->Append(IntToStr(FormMain->ResultAttempts[k]));
         told += QStringLiteral(" %1. %2.").arg(r + 1).arg(spoken(k));
     }
-    names->setAccessibleDescription(told);
+    names->setAccessibleName(told);
 }
 
 } // namespace
@@ -100,14 +105,14 @@ void TFormTop10::CreateControls()
     Label3 = NewLabel(this, "Label3", QStringLiteral("Name"), {8, 48, 28, 13});
     Label4 = NewLabel(this, "Label4", QStringLiteral("Time"), {224, 48, 23, 13});
     Label5 = NewLabel(this, "Label5", QStringLiteral("Attempts"), {320, 48, 41, 13});
-    mmoTop10NamesByTime = column(this, "mmoTop10NamesByTime", QStringLiteral("Names by time"), {8, 64, 217, 137});
+    mmoTop10NamesByTime = column(this, "mmoTop10NamesByTime", NamesByTime, {8, 64, 217, 137});
     mmoTop10TimesByTime = column(this, "mmoTop10TimesByTime", QStringLiteral("Times by time"), {224, 64, 97, 137});
     mmoTop10AttemptsByTime = column(this, "mmoTop10AttemptsByTime", QStringLiteral("Attempts by time"), {320, 64, 97, 137});
     Label2 = NewLabel(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36}, headlineFace, blue);
     Label6 = NewLabel(this, "Label6", QStringLiteral("Name"), {8, 248, 28, 13});
     Label7 = NewLabel(this, "Label7", QStringLiteral("Time"), {224, 248, 23, 13});
     Label8 = NewLabel(this, "Label8", QStringLiteral("Attempts"), {320, 248, 41, 13});
-    mmoTop10NamesByAttempts = column(this, "mmoTop10NamesByAttempts", QStringLiteral("Names by attempts"), {8, 264, 217, 137});
+    mmoTop10NamesByAttempts = column(this, "mmoTop10NamesByAttempts", NamesByAttempts, {8, 264, 217, 137});
     mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts", QStringLiteral("Times by attempts"), {224, 264, 97, 137});
     mmoTop10AttemptsByAttempts = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"), {320, 264, 97, 137});
 
@@ -137,12 +142,12 @@ void TFormTop10::FormShow()
     // The first box read tells the last game's result and where it stands.
     const int last = FormMain->ResultCount - 1;
     const QString result = last < 0 ? QString()
-        : QStringLiteral("Last game: %1, place %2 by time, place %3 by attempts.")
+        : QStringLiteral("Last game: %1, place %2 by time, place %3 by attempts. ")
               .arg(spoken(last)).arg(place(FormMain->ResultTimes, last)).arg(place(FormMain->ResultAttempts, last));
     fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
-                result + QStringLiteral(" By time:"));
+                NamesByTime + QStringLiteral(". ") + result + QStringLiteral("By time:"));
     fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts, mmoTop10TimesByAttempts,
-                mmoTop10AttemptsByAttempts, QStringLiteral("By attempts:"));
+                mmoTop10AttemptsByAttempts, NamesByAttempts + QStringLiteral(". By attempts:"));
     // Every opening starts from the first box, so that the same keys do the same at each.
     mmoTop10NamesByTime->setFocus();
 }

@@ -112,12 +112,17 @@ QStringList firstResult() { return linesOf(FormTop10->mmoTop10NamesByTime) + lin
 // A press through the window, so that Qt's hit-testing decides what it reaches: a click on the
 // middle of a card named by pair, a double-click between the cards ("~", "^" with the right button)
 // or on the status bar ("=").
-void mouseOn(QChar name)
+// With DRAG, the press on a card is let go of below it.
+void mouseOn(QChar name, bool drag = false)
 {
     const QWidget *on = name.isLetter() ? static_cast<QWidget *>(FormMain->Cell(cardOf(name))) : FormMain->ClientArea;
     const QPoint at = on->mapTo(FormMain, name.isLetter() ? QPoint(26, 26) : name == '=' ? QPoint(200, 358) : QPoint(62, 62));
-    name.isLetter() ? QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at)
-                    : QTest::mouseDClick(FormMain->windowHandle(), name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
+    if (drag) {
+        QTest::mousePress(FormMain->windowHandle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(FormMain->windowHandle(), Qt::LeftButton, {}, at + QPoint(0, 30));
+    } else
+        name.isLetter() ? QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at)
+                        : QTest::mouseDClick(FormMain->windowHandle(), name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
 }
 
 struct Script {
@@ -147,7 +152,10 @@ QString textOf(const QObject *control)
     return {};
 }
 
-// A label shows its whole text; a box shows each of its lines on one line.
+// Each line of a box on one line of its own, as laid out.
+bool unbroken(const TMemo *memo) { return memo->document()->lineCount() == memo->document()->blockCount(); }
+
+// A label shows its whole text; a box shows each of its lines whole, on one line.
 bool fits(QObject *control)
 {
     if (auto *label = qobject_cast<QLabel *>(control)) {
@@ -155,7 +163,10 @@ bool fits(QObject *control)
         return ink.right() < label->width() && ink.height() <= label->height();
     }
     auto *memo = qobject_cast<TMemo *>(control);
-    return !memo || memo->document()->lineCount() == memo->document()->blockCount();
+    const QStringList lines = memo ? memo->toPlainText().split('\n') : QStringList();
+    return !memo || (unbroken(memo) && std::ranges::all_of(lines, [memo](const QString &line) {
+        return memo->fontMetrics().horizontalAdvance(line) <= memo->viewport()->width() - 2 * memo->document()->documentMargin();
+    }));
 }
 
 } // namespace
@@ -200,13 +211,14 @@ private slots:
         QTest::addColumn<Script>("script");
         QTest::newRow("the open card is no pair of its own") << Script{"Ana", "aa", 0, "a", ""};
         QTest::newRow("a mismatch stays face up until the next card") << Script{"Ana", "abcc", 1, "c", "ab"};
-        QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abbB", 2, "bB", "a"};
+        QTest::newRow("a card of the mismatch opens the next pair") << Script{"Ana", "abbB", 2, "bB", "a", "reader"};
         QTest::newRow("a matched card is ignored as first card") << Script{"Ana", "aAAb", 1, "aAb", ""};
         QTest::newRow("six cards spared, not the seventh") << Script{"Ana", "abcdefg", 3, "g", "bcdef"};
         QTest::newRow("ten cards left still move") << Script{"Ana", pairs(13), 13, pairs(13), ""};
         QTest::newRow("eight cards left rest") << Script{"Ana", pairs(14), 14, pairs(14), pairs(18)};
         QTest::newRow("the last pair ends the game") << Script{"Ana", pairs(18), 18, pairs(18), pairs(18)};
         QTest::newRow("a face-up picture takes no click") << Script{"Ana", "aba", 1, "ab", "", "mouse"};
+        QTest::newRow("a press dragged off its card turns none") << Script{"Ana", "ab", 0, "", "", "drag"};
         QTest::newRow("a double-click between the cards ends the game") << Script{"Ana", "ab~c", 1, "ab", pairs(18), "mouse"};
         QTest::newRow("one on the status bar does not") << Script{"Ana", "ab=c", 1, "c", "ab", "mouse"};
         QTest::newRow("nor one with the right button") << Script{"Ana", "ab^c", 1, "c", "ab", "mouse"};
@@ -227,6 +239,7 @@ private slots:
         FormMain->show();
         QVERIFY(QTest::qWaitForWindowActive(FormMain));
         startGame(script.player);
+        QString heard;
         for (const QChar name : script.clicks) {
             // A player acts once the window system has caught up, so a dialog's opener is active again.
             QCoreApplication::processEvents();
@@ -234,19 +247,28 @@ private slots:
                 startGame(script.player);
             else if (name == '!')
                 runOutOfTime();
-            else if (script.by == "mouse")
-                mouseOn(name);
+            else if (script.by != "click" && script.by != "reader")
+                mouseOn(name, script.by == "drag");
             else if (script.by == "reader") {
                 // The call returns before the press takes effect, as a real button's does.
                 const std::pair before{FormMain->FindImage(cardOf(name))->FaceUp(), FormMain->Attempts};
                 QAccessible::queryAccessibleInterface(FormMain->Cell(cardOf(name)))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
                 QVERIFY(std::pair(FormMain->FindImage(cardOf(name))->FaceUp(), FormMain->Attempts) == before);
+                // Once it has: each card told by its pair's picture, each second card's outcome too.
+                QCoreApplication::processEvents();
+                const qsizetype i = heard.size();
+                const QChar first = i % 2 ? script.clicks[i - 1].toLower() : QChar();
+                QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->Announcer)->text(QAccessible::Name),
+                         QStringLiteral("Picture %1").arg(name.toLower().unicode() - 'a' + 1)
+                             + (first.isNull() ? "" : first == name.toLower() ? ", a match" : ", no match: both turn back at the next card"));
+                heard += name;
             } else
                 FormMain->s01Click(FormMain->Cell(cardOf(name)));
         }
         QCoreApplication::processEvents();
         const QSet<int> up = cardsOf(script.up), kept = up + cardsOf(script.spared);
         QCOMPARE(FormMain->Attempts, script.attempts);
+        QVERIFY(!script.attempts || panel(2) == QStringLiteral("Attempts: %1").arg(script.attempts));
         QCOMPARE(cardsWhere([](int n, int) { return FormMain->FindImage(n)->FaceUp(); }), up);
         // A game over shows its result, and its clock stands still.
         const bool timedOut = script.clicks.contains('!'), over = timedOut || up.size() == TFormMain::CardCount || script.clicks.contains('~');
@@ -334,6 +356,31 @@ private slots:
         FormMain->CheatTimer->Tick();
         expected.swapItemsAt(0, other);
         QCOMPARE(tags(), expected);
+    }
+
+    void arrows_data()
+    {
+        // From the focused card, the arrow keys walk the grid and stop at its edges.
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("to");
+        QTest::newRow("Right at a row's end") << 12 << "Right" << 12;
+        QTest::newRow("Left at a row's start") << 13 << "Left" << 13;
+        QTest::newRow("Down on the last row") << 34 << "Down" << 34;
+        QTest::newRow("Up on the first row") << 3 << "Up" << 3;
+        QTest::newRow("across the grid") << 1 << "Right Right Down Down Down Left" << 20;
+    }
+    void arrows()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, keys);
+        QFETCH(int, to);
+        FormMain->show();
+        QVERIFY(QTest::qWaitForWindowActive(FormMain));
+        FormMain->Cell(from)->setFocus();
+        for (const QString &key : keys.split(' '))
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence::fromString(key));
+        QCOMPARE(QApplication::focusWidget(), FormMain->Cell(to));
     }
 
     void nameDialog_data()
@@ -436,7 +483,7 @@ private slots:
             const auto row = [&](TMemo *memo, int r) { return memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(r))); };
             QVERIFY(memos[0]->viewport()->rect().contains(memos[0]->cursorRect()));
             for (TMemo *memo : memos)
-                QVERIFY2(fits(memo) && row(memo, qMin(names.size(), 10) - 1).bottom() < memo->viewport()->height()
+                QVERIFY2(unbroken(memo) && row(memo, qMin(names.size(), 10) - 1).bottom() < memo->viewport()->height()
                              && (names.size() <= 10 || row(memo, 10).top() >= memo->viewport()->height()), qPrintable(memo->objectName()));
             QWheelEvent wheel({9, 9}, memos[0]->viewport()->mapToGlobal(QPointF(9, 9)), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
             QApplication::sendEvent(memos[0]->viewport(), &wheel);
