@@ -116,15 +116,17 @@ class Board:
 
     def click(self, n, ear=None):
         # Tab focuses a card (card 1 from the board), the arrows walk the grid and stop at its
-        # edges, Space and Enter turn a card. By ear, the card is turned once Orca named it.
+        # edges, Space and Enter turn a card. By ear, a card is sought once Orca has gone quiet, and
+        # turned once Orca named it.
         row, col = divmod(self.focus or 0, 6)
         steps = ['Tab'] + ['Up', 'Left'] * 5 if self.focus is None else []
         steps += ['Down' if n // 6 > row else 'Up'] * abs(n // 6 - row)
         steps += ['Right' if n % 6 > col else 'Left'] * abs(n % 6 - col)
+        ear and ear.quiet()
         steps and run('xdotool', 'key', '--delay', '30', *steps)
         ear and steps and not ear.hear(rf'^Card {n + 1}, ') and fail(f'Orca did not name card {n + 1}')
         run('xdotool', 'key', 'space' if n % 2 else 'Return')
-        self.focus = n
+        self.focus, self.pressed = n, time.monotonic()
 
 
 def runs(data, run, start, end):
@@ -142,28 +144,41 @@ class Ear:
         eventually(lambda: os.path.exists(log)) or fail('Orca did not start')
         self.file, self.said, self.partial, self.read = open(log, errors='replace'), '', '', 0
 
-    def hear(self, pattern, seconds=10):
+    def take(self):
+        # Whole lines only: Orca may be halfway through one. Returns how many tell of work, which
+        # the clock's tick, a label Orca passes over, never does.
+        self.partial += self.file.read()
+        *lines, self.partial = self.partial.split('\n')
+        self.said += ''.join(m[2] + '\n' for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line)))
+        return sum(1 for line in lines if line.strip() and not re.search(r'\[label \| Time: \d+ s\]|Ignoring event type due to role', line))
+
+    def hear(self, pattern, seconds=30):
         def check():
-            # Whole lines only: Orca may be halfway through one.
-            self.partial += self.file.read()
-            *lines, self.partial = self.partial.split('\n')
-            self.said += ''.join(m[2] + '\n' for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line)))
+            self.take()
             if m := re.compile(pattern, re.M).search(self.said, self.read):
                 self.read = m.end()
             return m
         return eventually(check, seconds)
 
-    def skip(self):
-        self.hear(r'\Z', 0)
+    def quiet(self, calm=0.5, seconds=60):
+        # Waits until Orca has handled all it was told (nothing new for CALM seconds), then takes
+        # in the rest of what it said, which it returns as one line.
+        def still():
+            time.sleep(calm)
+            return not self.take()
+        self.take()
+        eventually(still, seconds) or fail('Orca never went quiet')
+        start, self.read = self.read, len(self.said)
+        return ' '.join(self.said[start:].split())
 
 
 def orca(env):
     # A blind player's desktop: the accessibility bus of the session's bus, and Orca with settings
-    # of its own and speech to no sound card. Orca runs in a terminal session of its own, which
+    # of its own and the voice Debian gives it, espeak-ng, speaking to no sound card. Orca runs in a terminal session of its own, which
     # outlives its parent: it is ended by its folder's name.
     home, log = scratch(), f'{ENV["ARTIFACTS"]}/orca.log'
     shutil.copytree('/etc/speech-dispatcher', f'{home}/.config/speech-dispatcher')
-    open(f'{home}/.config/speech-dispatcher/speechd.conf', 'a').write('AudioOutputMethod "libao"\n')
+    open(f'{home}/.config/speech-dispatcher/speechd.conf', 'a').write('AudioOutputMethod "libao"\nDefaultModule espeak-ng\n')
     open(f'{home}/.libao', 'w').write('default_driver=null\n')
     env.update(HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON='1')
     eventually(lambda: run('dbus-send', '--session', '--dest=org.a11y.Bus', '--print-reply', '/org/a11y/bus',
@@ -172,25 +187,25 @@ def orca(env):
     os.path.exists(log) and os.remove(log)
     start('script', '-q', '-f', '-c', f'orca --replace -u {home}/orca --debug-file /dev/tty', log, env=env)
     atexit.register(run, 'pkill', '-KILL', '-f', f'orca --replace -u {home}')
-    (ear := Ear(log)).hear('Screen reader on', 30) or fail('Orca said nothing')
+    # Orca's speech-dispatcher too, which leaves its session, by its socket's folder.
+    atexit.register(run, 'pkill', '-KILL', '-f', f'speech-dispatcher.*{env["XDG_RUNTIME_DIR"]}')
+    (ear := Ear(log)).hear('Screen reader on', 60) or fail('Orca said nothing')
     return ear
 
 
 def play(board, ear=None):
     # Turns the partner of a face it remembers, else a card it has not seen. By eye, it sees the
     # focus frame over each card it turns. By ear, Orca tells each picture and a second card's
-    # outcome, and a card the reshuffle moved is heard anew. Returns the attempts and the seconds
-    # played.
-    down, seen, matched, attempts, began = board.faces()[0], {}, set(), 0, time.monotonic()
+    # outcome, and a card the reshuffle moved is heard anew. Returns the attempts.
+    down, seen, matched, attempts = board.faces()[0], {}, set(), 0
     hidden = lambda skip: [n for n in range(36) if n not in matched | set(skip)]
     partner = lambda n: [m for m in hidden([n]) if m in seen and seen[m] == seen.get(n)]
     outcome = lambda n, first: '' if first is None else ', a match' if seen[n] == seen[first] else ', no match: both turn back at the next card'
 
     def turn(n, first=None):
-        ear and ear.skip()
         board.click(n, ear)
         if not ear:
-            seen[n] = eventually(lambda: (f := board.faces()[n]) != down and board.framed[n] and f, 10) \
+            seen[n] = eventually(lambda: (f := board.faces()[n]) != down and board.framed[n] and f) \
                 or fail(f'card {n + 1} did not turn under the focus frame')
         else:
             # The last match opens Top 10 at once, which Orca may tell first.
@@ -210,7 +225,7 @@ def play(board, ear=None):
             break
         if turn(second, first) == face:
             matched |= {first, second}
-    return attempts, time.monotonic() - began
+    return attempts
 
 
 def package():
@@ -296,28 +311,32 @@ def desktop(kind, platform, players, how):
         run('xdotool', 'mousemove', 0, 0, 'mousemove', board.left + 25, board.top + 25, 'sleep', 0.3, 'click', 1,
             'sleep', 0.3, 'mousemove', 0, 0, 'sleep', 1)
         (f := field(screen('03-clicked'))) and f[1] == y and abs(f[0] - x) < 8 or fail('a click on the board hid the name dialog')
-        ear and ear.skip()
+        ear and ear.quiet()
         run('xdotool', 'mousemove', x + 100, y + 6, 'sleep', 0.3, 'click', 1, 'sleep', 0.3, 'mousemove', 0, 0, 'type', '--delay', '50', player)
+        # The game's clock starts as the dialog takes Enter.
+        entered = time.monotonic()
         run('xdotool', 'key', 'Return')
-        eventually(lambda: len(set(board.faces('04-face-down'))) == 1, 5) or fail('the name dialog did not take the name')
+        eventually(lambda: len(set(board.faces('04-face-down'))) == 1) or fail('the name dialog did not take the name')
         # Under KWin on X11 the window has the keyboard then, but Qt learns it is active only from
         # a click on it, as a player gives when the focus frame does not show.
         run('xdotool', *bar, 'mousemove', 0, 0)
         # By ear, Orca tells how to reach the cards, or names the card that has the focus.
         ear and not ear.hear(r'Tab reaches the cards|^Card \d+, face down') and fail('Orca did not tell how to reach the cards')
         board.focus = None
-        attempts, played = play(board, ear)
+        attempts = play(board, ear)
         if ear:
-            # At the end Orca tells the player's own time and attempts, where the game stands, and
-            # each row of a ranking whole.
+            # At the end Orca tells the player's own time (the clock's, from Enter in the name dialog
+            # to the last card's key), attempts, where the game stands, and each row of a ranking
+            # whole, in one utterance or more.
             heard = ear.hear(rf'Last game: {re.escape(player)}, (\d+) seconds, {attempts} attempts, place (\d+) by time, '
                              r'place (\d+) by attempts\. By time: (.*)') or fail('Top 10 did not tell the result')
+            played = board.pressed - entered
             abs(int(heard[1]) - played) < 3 or fail(f'{heard[1]} seconds heard after {played:.0f}')
             results.append((player, int(heard[1]), attempts))
             ranks = [sorted(range(game + 1), key=lambda i: (results[i][k], i)) for k in (1, 2)]
             [int(heard[2]), int(heard[3])] == [r.index(game) + 1 for r in ranks] or fail(f'Top 10 told places {heard[2]}, {heard[3]}')
             rows = ' '.join(f'{p + 1}. {results[i][0]}, {results[i][1]} seconds, {results[i][2]} attempts.' for p, i in enumerate(ranks[0]))
-            heard[4].startswith(rows) or fail(f'Top 10 told the rows as "{heard[4]}"')
+            (told := heard[4] + ' ' + ear.quiet()).startswith(rows) or fail(f'Top 10 told the rows as "{told}"')
         # "Top 10" opens above the main window, by its blue headings, and is deaf to Escape; About
         # opens with F1, by its yellow heading, and is read from its first line as laid out, wherever the
         # caret was left; Enter on OK closes each. Under weston the keyboard comes back to the main
@@ -340,12 +359,12 @@ def desktop(kind, platform, players, how):
         if ear:
             ear.hear(r'^Duplora - .* frame')
             status = ['keydown', 'Insert', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'key', 'KP_Enter', 'sleep', 0.2, 'keyup', 'Insert']
-            eventually(lambda: ear.skip() or run('xdotool', *status) and ear.hear(rf'Time: {results[-1][1]} s\.?\s+Attempts: {attempts}\b', 5), 15) \
+            eventually(lambda: [ear.quiet(), run('xdotool', *status)] and ear.hear(rf'Time: {results[-1][1]} s\.?\s+Attempts: {attempts}\b', 10), 40) \
                 or fail('the status bar did not tell the time and attempts')
     # This desktop's way out ends the game at once, once the window has the pointer's or the
     # keyboard's attention (it is tried until then): Qt's Wayland teardown can hang a process.
     eventually(lambda: run('xdotool', 'mousemove', 0, 0, *EXITS[how](board.left - 9, board.top - 26))
-               and eventually(lambda: app.poll() is not None, 1), 10) and app.returncode == 0 or fail(f'{how} ended the game with {app.returncode}')
+               and eventually(lambda: app.poll() is not None, 1), 30) and app.returncode == 0 or fail(f'{how} ended the game with {app.returncode}')
     # Over whole games, by ear too, the game says nothing of its own.
     not ear or (said := open(f'{ENV["ARTIFACTS"]}/duplora.log').read()) == '' or fail(f'the game printed: {said[:500]}')
 
