@@ -174,8 +174,8 @@ class Ear:
 
 def orca(env):
     # A blind player's desktop: the accessibility bus of the session's bus, and Orca with settings
-    # of its own and the voice Debian gives it, espeak-ng, speaking to no sound card. Orca runs in a terminal session of its own, which
-    # outlives its parent: it is ended by its folder's name.
+    # of its own and the voice Debian gives it, espeak-ng, speaking to no sound card. Orca runs in
+    # a terminal session of its own, which outlives its parent: it is ended by its folder's name.
     home, log = scratch(), f'{ENV["ARTIFACTS"]}/orca.log'
     shutil.copytree('/etc/speech-dispatcher', f'{home}/.config/speech-dispatcher')
     open(f'{home}/.config/speech-dispatcher/speechd.conf', 'a').write('AudioOutputMethod "libao"\nDefaultModule espeak-ng\n')
