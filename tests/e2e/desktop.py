@@ -140,17 +140,24 @@ def runs(data, run, start, end):
 class Ear:
     # What Orca speaks, in order, from its debug log, one utterance a line; each wait hears only
     # what came after the last thing heard.
-    def __init__(self, log):
+    def __init__(self, log, orca):
         eventually(lambda: os.path.exists(log)) or fail('Orca did not start')
-        self.file, self.said, self.partial, self.read = open(log, errors='replace'), '', '', 0
+        self.file, self.said, self.partial, self.read, self.orca = open(log, errors='replace'), '', '', 0, orca
 
     def take(self):
-        # Whole lines only: Orca may be halfway through one. Returns how many tell of work, which
-        # the clock's tick, a label Orca passes over, never does.
+        # Whole lines only: Orca may be halfway through one.
         self.partial += self.file.read()
         *lines, self.partial = self.partial.split('\n')
         self.said += ''.join(m[2] + '\n' for line in lines if (m := re.search(r"SPEECH OUTPUT: (['\"])(.*)\1 ?\{", line)))
-        return sum(1 for line in lines if line.strip() and not re.search(r'\[label \| Time: \d+ s\]|Ignoring event type due to role', line))
+
+    def working(self):
+        # The processor time Orca's processes have spent, in clock ticks.
+        def spent(pid):
+            try:
+                return sum(map(int, open(f'/proc/{pid}/stat').read().rsplit(')', 1)[1].split()[11:13]))
+            except OSError:
+                return 0
+        return sum(map(spent, run('pgrep', '-f', self.orca).stdout.split()))
 
     def hear(self, pattern, seconds=30):
         def check():
@@ -161,13 +168,15 @@ class Ear:
         return eventually(check, seconds)
 
     def quiet(self, calm=0.5, seconds=60):
-        # Waits until Orca has handled all it was told (nothing new for CALM seconds), then takes
-        # in the rest of what it said, which it returns as one line.
+        # Waits until Orca has handled all it was told (for CALM seconds it worked less than a
+        # tenth of the time: the clock's tick, which it passes over, costs it a few milliseconds),
+        # then takes in the rest of what it said, which it returns as one line.
         def still():
+            before = self.working()
             time.sleep(calm)
-            return not self.take()
-        self.take()
+            return self.working() - before < calm * os.sysconf('SC_CLK_TCK') / 10
         eventually(still, seconds) or fail('Orca never went quiet')
+        self.take()
         start, self.read = self.read, len(self.said)
         return ' '.join(self.said[start:].split())
 
@@ -189,7 +198,7 @@ def orca(env):
     atexit.register(run, 'pkill', '-KILL', '-f', f'orca --replace -u {home}')
     # Orca's speech-dispatcher too, which leaves its session, by its socket's folder.
     atexit.register(run, 'pkill', '-KILL', '-f', f'speech-dispatcher.*{env["XDG_RUNTIME_DIR"]}')
-    (ear := Ear(log)).hear('Screen reader on', 60) or fail('Orca said nothing')
+    (ear := Ear(log, f'orca --replace -u {home}')).hear('Screen reader on', 60) or fail('Orca said nothing')
     return ear
 
 
