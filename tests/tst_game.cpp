@@ -7,6 +7,7 @@
 #include "main/Main.h"
 #include "toolkit/Bitmap.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QClipboard>
 #include <QLabel>
@@ -16,7 +17,6 @@
 #include <QStyleHints>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTest>
 
@@ -118,12 +118,11 @@ void mouseOn(QChar name, bool drag = false)
 {
     const QWidget *on = name.isLetter() ? static_cast<QWidget *>(FormMain->Cell(cardOf(name))) : FormMain->ClientArea;
     const QPoint at = on->mapTo(FormMain, name.isLetter() ? QPoint(26, 26) : name == '=' ? QPoint(200, 358) : QPoint(62, 62));
-    if (drag) {
+    if (name.isLetter()) {
         QTest::mousePress(FormMain->windowHandle(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(FormMain->windowHandle(), Qt::LeftButton, {}, at + QPoint(0, 30));
+        QTest::mouseRelease(FormMain->windowHandle(), Qt::LeftButton, {}, at + QPoint(0, drag ? 30 : 0));
     } else
-        name.isLetter() ? QTest::mouseClick(FormMain->windowHandle(), Qt::LeftButton, {}, at)
-                        : QTest::mouseDClick(FormMain->windowHandle(), name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
+        QTest::mouseDClick(FormMain->windowHandle(), name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
 }
 
 struct Script {
@@ -254,10 +253,10 @@ private slots:
                 QVERIFY(std::pair(FormMain->FindImage(cardOf(name))->FaceUp(), FormMain->Attempts) == before);
                 // Once it has: each card told by its pair's picture, each second card's outcome too.
                 QCoreApplication::processEvents();
-                const QString first = (heard += name.toLower()).size() % 2 ? "" : heard.right(2);
+                const QString pair = (heard += name.toLower()).size() % 2 ? "" : heard.right(2);
                 QCOMPARE(QAccessible::queryAccessibleInterface(FormMain->Announcer)->text(QAccessible::Name),
                          QStringLiteral("Picture %1").arg(name.toLower().unicode() - 'a' + 1)
-                             + (first.isEmpty() ? "" : first[0] == first[1] ? ", a match" : ", no match: both turn back at the next card"));
+                             + (pair.isEmpty() ? "" : pair[0] == pair[1] ? ", a match" : ", no match: both turn back at the next card"));
             } else
                 FormMain->s01Click(FormMain->Cell(cardOf(name)));
         }
