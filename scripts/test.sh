@@ -10,6 +10,7 @@ PLAIN=""
 TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil lintian blhc build-essential debhelper
                desktop-file-utils appstream valgrind libx11-dev metacity weston
                qt6-wayland mutter xwayland kwin-wayland kwin-style-breeze dbus-daemon dbus-bin libglib2.0-bin
+               pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools python3-dbus python3-gi
                orca at-spi2-core speech-dispatcher speech-dispatcher-espeak-ng bsdutils)
 [ -n "$PLAIN" ] || TEST_PACKAGES+=(clang libclang-rt-dev)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
