@@ -9,6 +9,6 @@ int main(int argc, char **argv)
     TApplication app(argc, argv);
     const int code = Run(app);
     if (TeardownMayHang())
-        std::quick_exit(code);
+        std::_Exit(code);
     return code;
 }

@@ -72,7 +72,8 @@ void TFormMain::createMenus()
     New1->setShortcut(QKeySequence::New);
     Exit1 = Game1->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
-    Exit1->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q on every system: Windows has no standard key of its own to quit.
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Help1 = MainMenu1->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     About1 = Help1->addAction(QStringLiteral("About..."));

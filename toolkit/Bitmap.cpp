@@ -35,7 +35,7 @@ quint16 le16(const QByteArray &b, int at) { return quint16(quint8(b[at]) | (quin
 
 [[noreturn]] void refuse(const QString &path, const QString &what)
 {
-    throw Exception(QStringLiteral("Cannot load the picture \"%1\": %2.").arg(path, what));
+    throw Exception(QStringLiteral("Cannot load the picture \"%1\": %2.").arg(QDir::toNativeSeparators(path), what));
 }
 
 // What a bitmap's header says about its pixels.
@@ -144,8 +144,8 @@ QImage ReadBitmap(const QString &path)
     const QFileInfo info(path);
     // A player who started the game elsewhere learns where it looked and where to start it.
     if (!info.exists())
-        refuse(path, QStringLiteral("the file is missing from %1. The game starts from the folder that holds Images/")
-                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+        refuse(path, QStringLiteral("the file is missing from %1. The game starts from the folder that holds %2")
+                         .arg(QDir::toNativeSeparators(info.absolutePath()), QDir::toNativeSeparators(QStringLiteral("Images/"))));
     if (info.isDir())
         refuse(path, QStringLiteral("it is a folder, not a file"));
     QFile file(path);

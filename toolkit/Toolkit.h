@@ -28,7 +28,7 @@ public:
 // 6.8) can deadlock as it closes its connection: when its event thread is told to stop just after
 // the main thread prepared a read for it, the thread leaves without cancelling that read, and its
 // frame-queue thread then waits for that read in wl_display_read_events forever. Where so, the
-// process ends with quick_exit, made for threads that cannot be stopped, once the game's own
+// process ends at once (_Exit, as quick_exit would with nothing registered), once the game's own
 // windows are gone; the compositor frees what the connection held when the process ends.
 bool TeardownMayHang();
 

@@ -1,6 +1,6 @@
 // Writes the eighteen card faces (Images/1.bmp ... Images/18.bmp): a different shape on a
 // different colour each, so that the shape alone tells two pairs apart.
-//   duplora-imagegen [folder] [--icon file.png size]
+//   duplora-imagegen [folder] [--icon file.png|file.ico size]
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     if (args.size() == 3 && args[0] == QLatin1String("--icon")) {
         // The program's icon: the star face, drawn at the icon's size.
         const int size = args[2].toInt();
-        if (!face(5, size).save(args[1], "PNG")) {
+        if (!face(5, size).save(args[1])) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(args[1]));
             return 1;
         }
