@@ -48,8 +48,8 @@ build_qt() {
     mkdir -p "$work"
     fetch_qt_source "$work"
     cp "$TOOLCHAIN" "$work/mingw64.cmake"
-    local off=(tabletevent opengl dynamicgl vulkan direct2d network sql dbus printsupport xml concurrent
-               imageformatplugin jpeg gif ico zstd system_zlib system_png system_freetype system_harfbuzz system_pcre2)
+    local off=(tabletevent opengl dynamicgl network sql dbus printsupport xml concurrent jpeg gif zstd
+               system_zlib system_png system_freetype system_harfbuzz system_pcre2)
     local features=()
     for f in "${off[@]}"; do features+=("-DFEATURE_$f=OFF"); done
     cmake -S "$work"/qt6-base-*/ -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/mingw64.cmake" \
@@ -69,11 +69,13 @@ build_qt() {
 # The game, with a picture generator built for this machine to draw its icons.
 VERSION="$(sed -n 's/^project(duplora VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
 NAME="duplora-$VERSION-win64"
+# Tested, it is built with its tests, and, as all our own builds, with warnings as errors.
+TESTED="$([ "$MODE" = --test ] && echo ON || echo OFF)"
 configure_into build-windows/host -DBUILD_TESTING=OFF
 cmake --build "$OUT/host" --target duplora-imagegen
 "$QT/bin/qt-cmake" -S "$ROOT" -B "$OUT/game" -G Ninja -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-    -DDUPLORA_HOST_IMAGEGEN="$OUT/host/duplora-imagegen" -DBUILD_TESTING="$([ "$MODE" = --test ] && echo ON || echo OFF)" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DDUPLORA_WINDOWS_QT="$QT" >/dev/null
+    -DDUPLORA_HOST_IMAGEGEN="$OUT/host/duplora-imagegen" -DBUILD_TESTING="$TESTED" -DCMAKE_COMPILE_WARNING_AS_ERROR="$TESTED" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
 cmake --build "$OUT/game"
 
 # The release: the program and its pictures, and only the DLLs it loads: Qt's three, the Windows

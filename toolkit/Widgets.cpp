@@ -3,6 +3,7 @@
 
 #include "toolkit/Bitmap.h"
 
+#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QFontInfo>
@@ -327,6 +328,13 @@ void TAnnouncer::Say(const QString &message)
     hide();
     setAccessibleName(message);
     show();
+#ifdef Q_OS_WIN
+    // Qt's Windows plugin passes neither a window's showing nor a name's change on to UI
+    // Automation (but a combo box's name); a value change that carries text it raises as UI
+    // Automation's notification, which Narrator and NVDA speak.
+    QAccessibleValueChangeEvent spoken(this, message);
+    QAccessible::updateAccessibility(&spoken);
+#endif
 }
 
 void TStatusBar::SetPanelText(int index, const QString &text) { panels.at(index)->setText(text); }
