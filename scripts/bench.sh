@@ -2,20 +2,24 @@
 # What the game costs, side by side with a bare Qt main window: start-up to the mapped window,
 # peak memory, CPU time and wake-ups idle and in a game, and the board operations that read
 # pictures. Builds in release mode first. Every figure is the median of the runs.
-#   scripts/bench.sh [--runs N] [--seconds S] [--build DIR]
+#   scripts/bench.sh [--runs N] [--seconds S] [--build DIR] [--windows DIR]
 # Defaults: 10 runs, quiet periods of 10 s, a release build in build-release/. --build uses a
-# tree already built instead (the test that checks this script does).
+# tree already built instead (the test that checks this script does). --windows measures the
+# Windows build in DIR under Wine instead, each program against the same bare window built the
+# same way (scripts/windows.sh --bench runs it so, with Wine's prefix and Qt's DLLs).
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 RUNS=10
 SECONDS_QUIET=10
 BIN=""
+PROGRAMS=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --runs) RUNS="$2"; shift 2 ;;
         --seconds) SECONDS_QUIET="$2"; shift 2 ;;
         --build) BIN="$(cd "$2" && pwd)"; shift 2 ;;
-        *) echo "usage: $0 [--runs N] [--seconds S] [--build DIR]" >&2; exit 2 ;;
+        --windows) PROGRAMS="$(cd "$2" && pwd)"; shift 2 ;;
+        *) echo "usage: $0 [--runs N] [--seconds S] [--build DIR] [--windows DIR]" >&2; exit 2 ;;
     esac
 done
 
@@ -24,6 +28,10 @@ if [ -z "$BIN" ]; then
     build_into build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DDUPLORA_BENCH=ON >/dev/null
     BIN="$ROOT/build-release"
 fi
+# The programs measured, and how each is started: the Windows ones by Wine.
+RUN=()
+EXE=""
+if [ -n "$PROGRAMS" ]; then RUN=(wine); EXE=".exe"; else PROGRAMS="$BIN"; fi
 WORK="$(mktemp -d)"
 XVFB_PID=""
 APP_PID=""
@@ -95,18 +103,18 @@ end_app() {
 
 for ((run = 1; run <= RUNS; run++)); do
     echo "run $run of $RUNS..." >&2
-    one bare "$BIN/bench/duplora-bench-bare"
+    one bare "${RUN[@]}" "$PROGRAMS/bench/duplora-bench-bare$EXE"
     end_app
-    one menu "$BIN/bench/duplora-bench-bare" --menu
+    one menu "${RUN[@]}" "$PROGRAMS/bench/duplora-bench-bare$EXE" --menu
     end_app
-    one game "$BIN/duplora"
+    one game "${RUN[@]}" "$PROGRAMS/duplora$EXE"
     # A game with the hidden reshuffle.
     main="$(wait_window '^Duplora$')" || fail "no main window"
     start_game "$main" Ana || fail "could not start a game"
     quiet "$APP_PID" game-play
     end_app
 done
-(cd "$ROOT" && "$BIN/bench/duplora-bench-board" 2>>"$WORK/programs.log") | grep -E '^(shuffle|tick) ' >"$WORK/board"
+(cd "$ROOT" && "${RUN[@]}" "$PROGRAMS/bench/duplora-bench-board$EXE" 2>>"$WORK/programs.log") | grep -E '^(shuffle|tick) ' >"$WORK/board"
 
 median() { sort -n "$WORK/$1" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
@@ -126,7 +134,7 @@ row() {
 }
 
 echo
-echo "Median of $RUNS runs; quiet periods of $SECONDS_QUIET s; Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null)"
+echo "Median of $RUNS runs; quiet periods of $SECONDS_QUIET s; Qt $(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null)${EXE:+; for Windows, under Wine $(wine --version)}"
 echo
 printf '| %-41s | %11s | %11s | %6s | %11s | %6s | %-26s |\n' "Figure" "Duplora" "Bare window" "Ratio" "Bare + menu" "Ratio" "Goal"
 printf '|%s|%s|%s|%s|%s|%s|%s|\n' "-------------------------------------------" "-------------" "-------------" "--------" "-------------" "--------" "----------------------------"

@@ -4,8 +4,9 @@
 # (~/.cache/duplora-windows, kept for later runs), then the game with MinGW-w64; writes
 # build-windows/duplora-<version>-win64-setup.exe (an NSIS installer) and
 # build-windows/duplora-<version>-win64.zip (the same files, to unpack and run anywhere).
-#   scripts/windows.sh [--qt-only | --test]
-# --qt-only builds only Qt (CI starts it early, at low priority). --test then runs the Windows
+#   scripts/windows.sh [--qt-only | --test | --bench]
+# --qt-only builds only Qt (CI starts it early, at low priority). --bench then measures the game
+# under Wine against a bare Qt window built the same way (scripts/bench.sh). --test then runs the Windows
 # tests under Wine in an X server of its own: the unit tests, the desktop flow as Fred and as Ana,
 # the run without pictures; and the installer: silently installed, the game started from its
 # shortcut, silently uninstalled, leaving the Wine prefix's files and registry as they were.
@@ -14,7 +15,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 MODE="${1:-}"
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev nsis zip)
 TEST_PACKAGES=(wine wine64 xvfb xauth xdotool x11-utils metacity python3-pil dbus-daemon dbus-bin)
-install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" ${MODE:+"${TEST_PACKAGES[@]}"}
+[ "$MODE" = --test ] || [ "$MODE" = --bench ] || TEST_PACKAGES=()
+install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 QT_VERSION="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
 CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/duplora-windows"
@@ -71,11 +73,12 @@ VERSION="$(sed -n 's/^project(duplora VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLi
 NAME="duplora-$VERSION-win64"
 # Tested, it is built with its tests, and, as all our own builds, with warnings as errors.
 TESTED="$([ "$MODE" = --test ] && echo ON || echo OFF)"
+BENCH="$([ "$MODE" = --bench ] && echo ON || echo OFF)"
 configure_into build-windows/host -DBUILD_TESTING=OFF
 cmake --build "$OUT/host" --target duplora-imagegen
 "$QT/bin/qt-cmake" -S "$ROOT" -B "$OUT/game" -G Ninja -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
     -DDUPLORA_HOST_IMAGEGEN="$OUT/host/duplora-imagegen" -DBUILD_TESTING="$TESTED" -DCMAKE_COMPILE_WARNING_AS_ERROR="$TESTED" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+    -DDUPLORA_BENCH="$BENCH" -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
 cmake --build "$OUT/game"
 
 # The release: the program and its pictures, and only the DLLs it loads: Qt's three, the Windows
@@ -95,7 +98,7 @@ find "$STAGE" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --
 (cd "$OUT/stage" && zip -qr "$OUT/$NAME.zip" Duplora)
 makensis -V2 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DICON="$OUT/game/dist/duplora.ico" -DOUTFILE="$OUT/$NAME-setup.exe" "$ROOT/dist/windows/duplora.nsi"
 ls -l "$OUT/$NAME-setup.exe" "$OUT/$NAME.zip"
-[ "$MODE" = "--test" ] || exit 0
+[ -n "$MODE" ] || exit 0
 
 # The tests, under Wine in a 64-bit prefix made anew (without Mono and Gecko, which nothing here
 # needs, and without Wine's copies of the Start menu in this machine's own menus), finding Qt's and
@@ -107,6 +110,13 @@ export WINEPATH="Z:$QT/bin;Z:$(dirname "$(x86_64-w64-mingw32-g++-posix -print-fi
 rm -rf "$WINEPREFIX"
 xvfb-run -a wine wineboot -i >/dev/null 2>&1
 wineserver -w
+if [ "$MODE" = "--bench" ]; then
+    # Wine's server stays up between the programs, as it does on a desktop where Wine runs.
+    wineserver -p
+    bash "$ROOT/scripts/bench.sh" --windows "$OUT/game"
+    wineserver -k
+    exit 0
+fi
 status=0
 (cd "$OUT/game" && ctest --output-on-failure --no-tests=error) || status=1
 
