@@ -121,7 +121,7 @@ status=0
 (cd "$OUT/game" && ctest --output-on-failure --no-tests=error) || status=1
 
 # The installer, silently, as /S runs it; the game started from its Start-menu shortcut (its
-# command in its folder) shows its board and ends by Ctrl+Q with 0; the uninstaller, silently, and
+# command in its folder) shows its main window and ends by Ctrl+Q with 0; the uninstaller, silently, and
 # the next start of Windows, when the uninstaller's copy of itself in the temporary folder goes,
 # leave the prefix's files and registry as they were (less Wine's own bookkeeping: the registry's
 # times and the display driver's date; and the uninstaller's temporary folder, which Wine's restart
