@@ -78,7 +78,7 @@ configure_into build-windows/host -DBUILD_TESTING=OFF
 cmake --build "$OUT/host" --target duplora-imagegen
 "$QT/bin/qt-cmake" -S "$ROOT" -B "$OUT/game" -G Ninja -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
     -DDUPLORA_HOST_IMAGEGEN="$OUT/host/duplora-imagegen" -DBUILD_TESTING="$TESTED" -DCMAKE_COMPILE_WARNING_AS_ERROR="$TESTED" \
-    -DDUPLORA_BENCH="$BENCH" -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+    -DDUPLORA_BENCH="$BENCH" >/dev/null
 cmake --build "$OUT/game"
 
 # The release: the program and its pictures, and only the DLLs it loads: Qt's three, the Windows
