@@ -17,7 +17,8 @@
 import atexit, os, re, shutil, subprocess, sys, tempfile, time
 from PIL import Image, ImageGrab
 
-ENV, STARTED, REMOTE = os.environ, [], None
+ENV, STARTED, REMOTE, TMP = os.environ, [], None, tempfile.mkdtemp()
+atexit.register(shutil.rmtree, TMP, True)
 # Each picture's colour at its edge.
 EDGES = [Image.open(f'{ENV["SOURCE_DIR"]}/Images/{k}.bmp').convert('RGB').getpixel((0, 0)) for k in range(1, 19)]
 # Each program with whatever it started: a compositor's session bus, Xwayland and session.
@@ -33,12 +34,6 @@ def start(*args, **kw):
     STARTED.append(subprocess.Popen(args, stdout=open(f'{ENV["ARTIFACTS"]}/{os.path.basename(args[0])}.log', 'w'),
                                     stderr=subprocess.STDOUT, start_new_session=True, **kw))
     return STARTED[-1]
-
-
-def scratch():
-    folder = tempfile.mkdtemp()
-    atexit.register(shutil.rmtree, folder, True)
-    return folder
 
 
 def screen(name='screen'):
@@ -160,24 +155,23 @@ class Remote:
             '!', 'filesink', f'location={shot}', env=self.env, timeout=20)
         return Image.open(shot)
 
-    def do(self, *verbs):
-        verbs, delay = [str(v) for v in verbs], 0.012
-        while verbs:
-            verb, arg = verbs.pop(0), verbs.pop(0)
-            if arg == '--delay':
-                delay, arg = int(verbs.pop(0)) / 1000, verbs.pop(0)
+    def do(self, *argv):
+        # Each verb with what follows it: keys or chords ("ctrl+n") pressed, a text typed, each
+        # after "--delay" milliseconds; the pointer moved, its left button (evdev's) clicked; a pause.
+        delay, verbs = 0.012, []
+        for word in map(str, argv):
+            verbs.append([word]) if word in ('key', 'type', 'mousemove', 'click', 'sleep') else verbs[-1].append(word)
+        for verb, *args in verbs:
+            if args[:1] == ['--delay']:
+                delay, args = int(args[1]) / 1000, args[2:]
             if verb == 'mousemove':
-                self.desktop.NotifyPointerMotionAbsolute(self.stream, float(arg), float(verbs.pop(0)))
+                self.desktop.NotifyPointerMotionAbsolute(self.stream, *map(float, args))
             elif verb == 'click':
-                [self.desktop.NotifyPointerButton(0x110, down) for down in (True, False)]  # the left button's evdev code
+                [self.desktop.NotifyPointerButton(0x110, down) for down in (True, False)]
             elif verb == 'sleep':
-                time.sleep(float(arg))
+                time.sleep(float(args[0]))
             else:
-                # Each key with its modifiers ("ctrl+n"), or each character typed.
-                chords = [[c] for c in arg] if verb == 'type' else [arg.split('+')]
-                while verb == 'key' and verbs and verbs[0] not in ('mousemove', 'click', 'sleep', 'key', 'type'):
-                    chords.append(verbs.pop(0).split('+'))
-                for chord in chords:
+                for chord in [[c] for c in args[0]] if verb == 'type' else [a.split('+') for a in args]:
                     syms = [self.KEYSYMS.get(key, ord(key[0])) for key in chord]
                     [self.desktop.NotifyKeyboardKeysym(sym, down) for down in (True, False) for sym in (syms if down else syms[::-1])]
                     time.sleep(delay)
@@ -240,7 +234,7 @@ def orca(env):
     # A blind player's desktop: the accessibility bus of the session's bus, and Orca with settings
     # of its own and the voice Debian gives it, espeak-ng, speaking to no sound card. Orca runs in
     # a terminal session of its own, which outlives its parent: it is ended by its folder's name.
-    home, log = scratch(), f'{ENV["ARTIFACTS"]}/orca.log'
+    home, log = tempfile.mkdtemp(dir=TMP), f'{ENV["ARTIFACTS"]}/orca.log'
     shutil.copytree('/etc/speech-dispatcher', f'{home}/.config/speech-dispatcher')
     open(f'{home}/.config/speech-dispatcher/speechd.conf', 'a').write('AudioOutputMethod "libao"\nDefaultModule espeak-ng\n')
     open(f'{home}/.libao', 'w').write('default_driver=null\n')
@@ -310,7 +304,7 @@ def nested(kind):
     # Starts KIND; returns the environment its clients get.
     global REMOTE
     kind = 'gnome' if kind == 'mutter' and '--nested' not in run('mutter', '--help').stdout else kind
-    folder = scratch()
+    folder = tempfile.mkdtemp(dir=TMP)
     env = {**ENV, 'XDG_RUNTIME_DIR': folder, 'WAYLAND_DISPLAY': 'duplora'}
     open(f'{folder}/session.sh', 'w').write(f'env -0 >{folder}/env.part && mv {folder}/env.part {folder}/env && exec sleep 3600\n')
     # weston's on-screen keyboard, for touch screens, would show over the name dialog at times.
@@ -345,7 +339,7 @@ def desktop(kind, platform, players, how):
     if game[0] == 'wine':
         # The Windows build under Wine, started where no Images\ lies, names the missing picture in
         # its error box, alone on the screen, and ends with 1 once Enter closed the box.
-        lost = start(*game, cwd=scratch(), env=session)
+        lost = start(*game, cwd=tempfile.mkdtemp(dir=TMP), env=session)
         eventually(lambda: run('xdotool', 'search', '--onlyvisible', '--name', '^Duplora$', env=session).stdout) or fail('no error box')
         time.sleep(1)
         Board.found(screen('00-no-pictures')) and fail('the board showed without its pictures')
