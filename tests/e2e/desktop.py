@@ -160,7 +160,10 @@ class Remote:
         # after "--delay" milliseconds; the pointer moved, its left button (evdev's) clicked; a pause.
         delay, verbs = 0.012, []
         for word in map(str, argv):
-            verbs.append([word]) if word in ('key', 'type', 'mousemove', 'click', 'sleep') else verbs[-1].append(word)
+            if word in ('key', 'type', 'mousemove', 'click', 'sleep'):
+                verbs.append([word])
+            else:
+                verbs[-1].append(word)
         for verb, *args in verbs:
             if args[:1] == ['--delay']:
                 delay, args = int(args[1]) / 1000, args[2:]
