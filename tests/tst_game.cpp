@@ -199,6 +199,9 @@ private slots:
     }
     void cleanup()
     {
+        // No test meets an error box it does not look for.
+        QCoreApplication::processEvents();
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
         DestroyForms();
         TestHooks::Reset();
     }
@@ -340,6 +343,7 @@ private slots:
         // Started from a folder without Images/, the box says where the game looked.
         QVERIFY(errors.size() == 1 && errors[0].contains(QDir::toNativeSeparators(QStringLiteral("Images/1.bmp")))
                 && errors[0].contains(QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("Images"))) + '.'));
+        errors.clear();
     }
 
     void draws()
