@@ -354,10 +354,16 @@ private slots:
         for (int i = 0; i < 1000000; ++i)
             ++hits.at(FormMain->RandomCardNumber());
         QVERIFY(!hits[0] && qAbs(hits[1] / 27778.0 - 1.846) < 0.025 && qAbs(hits[36] / 27778.0 - 0.542) < 0.015);
-        // A reshuffle tick that draws the card it has already chosen draws again: two cards of
-        // different pairs change places.
-        startGame(QStringLiteral("Ana"));
+        // A new game's shuffle is 18 exchanges of two cards drawn (here each odd card with the
+        // next); a reshuffle tick that draws the card it has already chosen draws again: two
+        // cards of different pairs change places.
         QList<int> expected = tags();
+        for (int k = 0; k < 2 * 18; k += 2) {
+            chance->draws << k + 0.5 << k + 1.5;
+            expected.swapItemsAt(k, k + 1);
+        }
+        startGame(QStringLiteral("Ana"));
+        QCOMPARE(tags(), expected);
         const int other = expected.indexOf(expected[0] % TFormMain::PairCount + 1);
         chance->draws = {0.5, 0.5, other + 0.5};
         FormMain->CheatTimer->Tick();
@@ -425,10 +431,12 @@ private slots:
         QTest::addColumn<QString>("games");
         QTest::addColumn<QString>("byTime");
         QTest::addColumn<QString>("byAttempts");
-        QTest::newRow("distinct") << "A 30 5, B 10 9, C 20 1" << "B C A" << "C A B";
-        QTest::newRow("tied, in the order played") << "Bob 100 25, Ana 100 20" << "Bob Ana" << "Ana Bob";
-        QTest::newRow("a time-out, and ties") << "S0 10 4, S1 1200 3, S2 500 2, S3 500 1" << "S0 S2 S3 S1" << "S3 S2 S1 S0";
-        QTest::newRow("zero time and attempts") << "Y 50 3, Z 0 0" << "Z Y" << "Z Y";
+        // Where the last game stands by time and by attempts, among all those kept.
+        QTest::addColumn<QString>("places");
+        QTest::newRow("distinct") << "A 30 5, B 10 9, C 20 1" << "B C A" << "C A B" << "2 1";
+        QTest::newRow("tied, in the order played") << "Bob 100 25, Ana 100 20" << "Bob Ana" << "Ana Bob" << "2 1";
+        QTest::newRow("a time-out, and ties") << "S0 10 4, S1 1200 3, S2 500 2, S3 500 1" << "S0 S2 S3 S1" << "S3 S2 S1 S0" << "3 1";
+        QTest::newRow("zero time and attempts") << "Y 50 3, Z 0 0" << "Z Y" << "Z Y" << "1 1";
         // Eleven rows at most; the first of twenty-one games (Gi: i seconds, 100 - i attempts) was
         // shifted out of the full table. The fifth is played by a name wider than its box, as any
         // is in a larger face.
@@ -437,13 +445,14 @@ private slots:
         for (int i = 1; i <= 21; ++i)
             many << QStringLiteral("%1 %2 %3").arg(i == 5 ? wide : QStringLiteral("G%1").arg(i)).arg(i).arg(100 - i);
         QTest::newRow("twenty-one games") << many.join(", ") << "G2 G3 G4 " + wide + " G6 G7 G8 G9 G10 G11 G12"
-                                          << "G21 G20 G19 G18 G17 G16 G15 G14 G13 G12 G11";
+                                          << "G21 G20 G19 G18 G17 G16 G15 G14 G13 G12 G11" << "20 1";
     }
     void rankings()
     {
         QFETCH(QString, games);
         QFETCH(QString, byTime);
         QFETCH(QString, byAttempts);
+        QFETCH(QString, places);
         const QStringList played = games.split(QStringLiteral(", "));
         for (const QString &game : played) {
             FormMain->PlayerName = game.section(' ', 0, -3);
@@ -453,15 +462,27 @@ private slots:
         }
         // Each row shows one game played, with its own time and attempts, level in the three boxes
         // also after the wheel turned over the names: a row is one line in each box, and ten
-        // rows show whole, the eleventh none.
+        // rows show whole, the eleventh none. A screen reader hears each ranking's rows in its
+        // names box's name, by time after the last game and its places.
         FormTop10->show();
         QVERIFY(QTest::qWaitForWindowExposed(FormTop10));
-        for (const auto &[order, by] : {std::pair{byTime, "ByTime$"}, std::pair{byAttempts, "ByAttempts$"}}) {
+        const auto spoken = [](const QString &game) {
+            return QStringLiteral("%1, %2 seconds, %3 attempts").arg(game.section(' ', 0, -3), game.section(' ', -2, -2), game.section(' ', -1));
+        };
+        const QString toldByTime = QStringLiteral("Names by time. Last game: %1, place %2 by time, place %3 by attempts. By time:")
+                                       .arg(spoken(played.last()), places.section(' ', 0, 0), places.section(' ', 1));
+        for (const auto &[order, by, told] : {std::tuple{byTime, "ByTime$", toldByTime},
+                                               std::tuple{byAttempts, "ByAttempts$", QStringLiteral("Names by attempts. By attempts:")}}) {
             const QList<TMemo *> memos = FormTop10->findChildren<TMemo *>(QRegularExpression(by));
             const QStringList names = linesOf(memos[0]);
             QCOMPARE(names.join(' '), order);
-            for (int r = 0; r < names.size(); ++r)
-                QVERIFY(played.contains(names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r)));
+            QString heard = told;
+            for (int r = 0; r < names.size(); ++r) {
+                const QString game = names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r);
+                QVERIFY(played.contains(game));
+                heard += QStringLiteral(" %1. %2.").arg(QString::number(r + 1), spoken(game));
+            }
+            QCOMPARE(QAccessible::queryAccessibleInterface(memos[0])->text(QAccessible::Name), heard);
             const auto row = [&](TMemo *memo, int r) { return memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(r))); };
             QVERIFY(memos[0]->viewport()->rect().contains(memos[0]->cursorRect()));
             for (TMemo *memo : memos)
