@@ -310,8 +310,10 @@ def nested(kind):
     folder = tempfile.mkdtemp(dir=TMP)
     env = {**ENV, 'XDG_RUNTIME_DIR': folder, 'WAYLAND_DISPLAY': 'duplora'}
     open(f'{folder}/session.sh', 'w').write(f'env -0 >{folder}/env.part && mv {folder}/env.part {folder}/env && exec sleep 3600\n')
-    # weston's on-screen keyboard, for touch screens, would show over the name dialog at times.
-    open(f'{folder}/weston.ini', 'w').write('[input-method]\npath=\n')
+    # weston's on-screen keyboard, for touch screens, would show over the name dialog at times; its
+    # panel has a terminal in the corner where the pointer rests, which a click there once started
+    # and typed a name into.
+    open(f'{folder}/weston.ini', 'w').write('[input-method]\npath=\n[shell]\npanel-position=none\n')
     kind == 'kwin' and shutil.copy('/usr/bin/kwin_wayland', f'{folder}/kwin_wayland')
     start(*[a.format(session=f'{folder}/session.sh', copy=f'{folder}/kwin_wayland', folder=folder) for a in COMPOSITORS[kind]], env=env)
     # A window manager here, and weston with no X11 in it, start no session: nothing to tell.
