@@ -150,10 +150,17 @@ class Remote:
         self.node, self.env = node[0] if node else fail('no screen cast'), env
 
     def grab(self):
+        # One frame of the stream. A look can wait in vain for its frame (once, the first of a run
+        # under load): it is taken anew, up to three times.
         shot = f'{ENV["ARTIFACTS"]}/cast.png'
-        run('gst-launch-1.0', '-q', 'pipewiresrc', f'path={self.node}', 'num-buffers=1', '!', 'videoconvert', '!', 'pngenc',
-            '!', 'filesink', f'location={shot}', env=self.env, timeout=20)
-        return Image.open(shot)
+        for _ in range(3):
+            try:
+                run('gst-launch-1.0', '-q', 'pipewiresrc', f'path={self.node}', 'num-buffers=1', '!', 'videoconvert', '!', 'pngenc',
+                    '!', 'filesink', f'location={shot}', env=self.env, timeout=20)
+                return Image.open(shot)
+            except (subprocess.TimeoutExpired, OSError):
+                pass
+        sys.exit('FAIL: the screen cast gave no frame')
 
     def do(self, *argv):
         # Each verb with what follows it: keys or chords ("ctrl+n") pressed, a text typed, each
