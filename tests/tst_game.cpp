@@ -474,11 +474,11 @@ private slots:
         for (const auto &[order, by, told] : {std::tuple{byTime, "ByTime$", toldByTime},
                                                std::tuple{byAttempts, "ByAttempts$", QStringLiteral("Names by attempts. By attempts:")}}) {
             const QList<TMemo *> memos = FormTop10->findChildren<TMemo *>(QRegularExpression(by));
-            const QStringList names = linesOf(memos[0]);
+            const QStringList names = linesOf(memos[0]), times = linesOf(memos[1]), attempts = linesOf(memos[2]);
             QCOMPARE(names.join(' '), order);
             QString heard = told;
             for (int r = 0; r < names.size(); ++r) {
-                const QString game = names[r] + ' ' + linesOf(memos[1]).value(r) + ' ' + linesOf(memos[2]).value(r);
+                const QString game = names[r] + ' ' + times.value(r) + ' ' + attempts.value(r);
                 QVERIFY(played.contains(game));
                 heard += QStringLiteral(" %1. %2.").arg(QString::number(r + 1), spoken(game));
             }

@@ -151,7 +151,8 @@ class Remote:
 
     def grab(self):
         # One frame of the stream. A look can wait in vain for its frame (once, the first of a run
-        # under load): it is taken anew, up to three times.
+        # under load): it is taken anew, up to three times. The run then ends without fail(), whose
+        # screenshot would look once more.
         shot = f'{ENV["ARTIFACTS"]}/cast.png'
         for _ in range(3):
             try:
