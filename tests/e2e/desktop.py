@@ -151,14 +151,14 @@ class Remote:
 
     def grab(self):
         # One frame of the stream. A look can wait in vain for its frame (once, the first of a run
-        # under load): it is taken anew, up to three times. The run then ends without fail(), whose
-        # screenshot would look once more.
+        # under load) or fail, as gst-launch's status tells: it is taken anew, up to three times.
+        # The run then ends without fail(), whose screenshot would look once more.
         shot = f'{ENV["ARTIFACTS"]}/cast.png'
         for _ in range(3):
             try:
-                run('gst-launch-1.0', '-q', 'pipewiresrc', f'path={self.node}', 'num-buffers=1', '!', 'videoconvert', '!', 'pngenc',
-                    '!', 'filesink', f'location={shot}', env=self.env, timeout=20)
-                return Image.open(shot)
+                if run('gst-launch-1.0', '-q', 'pipewiresrc', f'path={self.node}', 'num-buffers=1', '!', 'videoconvert', '!', 'pngenc',
+                       '!', 'filesink', f'location={shot}', env=self.env, timeout=20).returncode == 0:
+                    return Image.open(shot)
             except (subprocess.TimeoutExpired, OSError):
                 pass
         sys.exit('FAIL: the screen cast gave no frame')
