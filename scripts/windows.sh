@@ -121,7 +121,7 @@ status=0
 (cd "$OUT/game" && ctest --output-on-failure --no-tests=error) || status=1
 
 # The installer, silently, as /S runs it; the game started from its Start-menu shortcut (its
-# command in its folder) shows its main window and ends by Ctrl+Q with 0; the uninstaller, silently, and
+# command in its folder) shows its main window and ends by Ctrl+Q; the uninstaller, silently, and
 # the next start of Windows, when the uninstaller's copy of itself in the temporary folder goes,
 # leave the prefix's files and registry as they were (less Wine's own bookkeeping: the registry's
 # times and the display driver's date; and the uninstaller's temporary folder, which Wine's restart
@@ -136,19 +136,35 @@ installer() {
     local link
     link="$(cd "$WINEPREFIX" && find drive_c -name Duplora.lnk)"
     [ -n "$link" ] && [ -n "$(find "$WINEPREFIX/drive_c" -path '*/Duplora/duplora.exe')" ] || { echo "FAIL: not installed"; return 1; }
+    # The shortcut used as on a desktop: once its window manager runs.
     metacity --sm-disable >/dev/null 2>&1 &
-    wine start /wait "C:\\${link#drive_c/}" &
-    local game=$! shown=""
+    for _ in $(seq 20); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break; sleep 0.5; done
+    # start returns once the shortcut has started the game, which is then known by its live process.
+    wine start "C:\\${link#drive_c/}" || { echo "FAIL: the shortcut did not start"; return 1; }
+    local shown="" w game=(pgrep -x -r R,S,D duplora.exe)
     for _ in $(seq 60); do
-        shown="$(xdotool search --onlyvisible --name '^Duplora$' 2>/dev/null | tail -n 1)"
         # The main window, not the error box of a game started elsewhere, which is lower.
-        [ -n "$shown" ] && [ "$(xwininfo -id "$shown" | sed -n 's/ *Height: //p')" -ge 380 ] && break
-        shown=""; sleep 1
+        for w in $(xdotool search --onlyvisible --name '^Duplora$' 2>/dev/null); do
+            [ "$(xwininfo -id "$w" | sed -n 's/ *Height: //p')" -ge 380 ] 2>/dev/null && shown="$w"
+        done
+        [ -n "$shown" ] && break
+        sleep 1
     done
-    [ -n "$shown" ] || { echo "FAIL: the shortcut did not start the game with its pictures"; return 1; }
+    if [ -z "$shown" ]; then
+        # What the screen showed instead, and whether the game had ended, for the log.
+        echo "FAIL: the shortcut did not start the game with its pictures; the windows shown:"
+        for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+            echo "  \"$(xdotool getwindowname "$w")\" $(xwininfo -id "$w" | sed -n 's/ *\(Width\|Height\): //p' | paste -sd x)"
+        done
+        "${game[@]}" >/dev/null && echo "  the game runs" || echo "  no game runs"
+        echo "  the screen: $OUT/shortcut-failure.png"
+        /usr/bin/python3 -c 'from PIL import ImageGrab; import os; ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).save("'"$OUT"'/shortcut-failure.png")'
+        wineserver -k
+        return 1
+    fi
     xdotool windowactivate --sync "$shown" key ctrl+q
-    for _ in $(seq 30); do kill -0 "$game" 2>/dev/null || break; sleep 1; done
-    wait "$game" || { echo "FAIL: the game from its shortcut ended with $?"; return 1; }
+    for _ in $(seq 30); do "${game[@]}" >/dev/null || break; sleep 1; done
+    ! "${game[@]}" >/dev/null || { echo "FAIL: Ctrl+Q did not end the game from its shortcut"; wineserver -k; return 1; }
     wine "$(find "$WINEPREFIX/drive_c" -path '*/Duplora/uninstall.exe')" /S && wineserver -w
     wine wineboot --restart && wineserver -w
     snapshot >"$OUT/prefix-after.txt"
