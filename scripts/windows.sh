@@ -158,7 +158,7 @@ installer() {
         done
         "${game[@]}" >/dev/null && echo "  the game runs" || echo "  no game runs"
         echo "  the screen: $OUT/shortcut-failure.png"
-        /usr/bin/python3 -c 'from PIL import ImageGrab; import os; ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).save("'"$OUT"'/shortcut-failure.png")'
+        /usr/bin/python3 -c 'import os, sys; from PIL import ImageGrab; ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).save(sys.argv[1])' "$OUT/shortcut-failure.png"
         wineserver -k
         return 1
     fi
