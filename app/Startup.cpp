@@ -14,8 +14,7 @@ namespace {
 
 constexpr int DefaultFontPixels = 11;
 
-template <class T>
-void CreateForm(T *&reference, QWidget *owner = nullptr)
+template<class T> void CreateForm(T *&reference, QWidget *owner = nullptr)
 {
     try {
         reference = new T(owner);
@@ -25,8 +24,7 @@ void CreateForm(T *&reference, QWidget *owner = nullptr)
     }
 }
 
-template <class T>
-void DestroyForm(T *&reference)
+template<class T> void DestroyForm(T *&reference)
 {
     delete reference;
     reference = nullptr;

@@ -11,33 +11,34 @@ TFormAbout *FormAbout = nullptr;
 namespace {
 
 const QStringList SerbianNotice{
-    QStringLiteral("Za sve igrace kojima ime ne pocinje "),
-    QStringLiteral("sa slovom F program u pozadini "),
-    QStringLiteral("nasumice menja raspored slika cineci "),
-    QStringLiteral("igru mnogo tezom."),
+        QStringLiteral("Za sve igrace kojima ime ne pocinje "),
+        QStringLiteral("sa slovom F program u pozadini "),
+        QStringLiteral("nasumice menja raspored slika cineci "),
+        QStringLiteral("igru mnogo tezom."),
 };
 
 const QStringList EnglishNotice{
-    QStringLiteral("For all players with names that doesn't "),
-    QStringLiteral("starts with letter F program in "),
-    QStringLiteral("background randomly changes order "),
-    QStringLiteral("of pictures making a game lot more "),
-    QStringLiteral("difficult."),
+        QStringLiteral("For all players with names that doesn't "),
+        QStringLiteral("starts with letter F program in "),
+        QStringLiteral("background randomly changes order "),
+        QStringLiteral("of pictures making a game lot more "),
+        QStringLiteral("difficult."),
 };
 
 const QStringList ProgramData{
-    QStringLiteral("Program: "),
-    QStringLiteral("  Name:          Duplora"),
-    QStringLiteral("  Version:       1.0"),
-    QStringLiteral("  Creation Date: 24.05.2007."),
-    QStringLiteral("Contact: "),
-    QStringLiteral("  The Duplora developers"),
-    QStringLiteral("  Report problems through the"),
-    QStringLiteral("  project's issue tracker."),
-    QStringLiteral("  "),
+        QStringLiteral("Program: "),
+        QStringLiteral("  Name:          Duplora"),
+        QStringLiteral("  Version:       1.0"),
+        QStringLiteral("  Creation Date: 24.05.2007."),
+        QStringLiteral("Contact: "),
+        QStringLiteral("  The Duplora developers"),
+        QStringLiteral("  Report problems through the"),
+        QStringLiteral("  project's issue tracker."),
+        QStringLiteral("  "),
 };
 
-TMemo *memo(QWidget *owner, const char *name, const QStringList &lines, const QRect &geometry, const QFont &font)
+TMemo *memo(QWidget *owner, const char *name, const QStringList &lines, const QRect &geometry,
+            const QFont &font)
 {
     auto *result = new TMemo(owner);
     result->setObjectName(QLatin1String(name));
@@ -50,7 +51,8 @@ TMemo *memo(QWidget *owner, const char *name, const QStringList &lines, const QR
 
 } // namespace
 
-TFormAbout::TFormAbout(QWidget *owner) : TForm(owner)
+TFormAbout::TFormAbout(QWidget *owner)
+    : TForm(owner)
 {
     setWindowFlags(ResizableWindowFlags);
     setObjectName(QStringLiteral("FormAbout"));
@@ -63,15 +65,16 @@ void TFormAbout::CreateControls()
 {
     const QColor red(255, 0, 0);
     Label1 = NewLabel(this, "Label1", QStringLiteral("NASMEJ  SE!!!"), {24, 16, 401, 66},
-                   FaceFont(FontFace::Serif, 59, true, true), QColor(255, 255, 0));
+                      FaceFont(FontFace::Serif, 59, true, true), QColor(255, 255, 0));
     Label2 = NewLabel(this, "Label2", QStringLiteral("Bilo je namesteno!"), {128, 104, 199, 29},
-                   FaceFont(FontFace::SansSerif, 24), red);
+                      FaceFont(FontFace::SansSerif, 24), red);
     Label3 = NewLabel(this, "Label3", QStringLiteral("SMILE!!!"), {128, 152, 188, 52},
-                   FaceFont(FontFace::Serif, 45, true, true), QColor(255, 255, 255));
+                      FaceFont(FontFace::Serif, 45, true, true), QColor(255, 255, 255));
     Label4 = NewLabel(this, "Label4", QStringLiteral("It was set up!"), {152, 208, 138, 29},
-                   FaceFont(FontFace::SansSerif, 24), red);
+                      FaceFont(FontFace::SansSerif, 24), red);
 
-    Memo1 = memo(this, "Memo1", SerbianNotice, {32, 248, 185, 89}, FaceFont(FontFace::SansSerif, 11));
+    Memo1 = memo(this, "Memo1", SerbianNotice, {32, 248, 185, 89},
+                 FaceFont(FontFace::SansSerif, 11));
     Memo1->setAccessibleName(QStringLiteral("Notice in Serbian"));
     Memo2 = memo(this, "Memo2", EnglishNotice, {232, 248, 185, 89}, font());
     Memo2->setAccessibleName(QStringLiteral("Notice in English"));
@@ -95,6 +98,12 @@ void TFormAbout::CreateControls()
 }
 
 // Every opening starts from the first box, so that the same keys do the same at each.
-void TFormAbout::FormShow() { Memo1->setFocus(); }
+void TFormAbout::FormShow()
+{
+    Memo1->setFocus();
+}
 
-void TFormAbout::Button1Click() { Close(); }
+void TFormAbout::Button1Click()
+{
+    Close();
+}

@@ -7,7 +7,8 @@ class QLabel;
 class QPushButton;
 class TMemo;
 
-class TFormAbout : public TForm {
+class TFormAbout : public TForm
+{
     Q_OBJECT
 public:
     static constexpr QSize OuterSize{470, 526};

@@ -47,13 +47,13 @@ void TFormNewGame::CreateControls()
 
     // Both buttons close the dialog once their click event has run.
     connect(OKBtn, &QPushButton::clicked, this, Guarded([this] {
-        OKBtnClick();
-        accept();
-    }));
+                OKBtnClick();
+                accept();
+            }));
     connect(CancelBtn, &QPushButton::clicked, this, Guarded([this] {
-        CancelBtnClick();
-        reject();
-    }));
+                CancelBtnClick();
+                reject();
+            }));
 }
 
 void TFormNewGame::FormShow()
@@ -74,7 +74,10 @@ void TFormNewGame::OKBtnClick()
     Close();
 }
 
-void TFormNewGame::CancelBtnClick() { Close(); }
+void TFormNewGame::CancelBtnClick()
+{
+    Close();
+}
 
 void TFormNewGame::keyPressEvent(QKeyEvent *event)
 {

@@ -7,7 +7,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TFormNewGame : public TForm {
+class TFormNewGame : public TForm
+{
     Q_OBJECT
 public:
     static constexpr QSize ClientSize{233, 93};

@@ -18,8 +18,7 @@ namespace {
 const QString NamesByTime = QStringLiteral("Names by time");
 const QString NamesByAttempts = QStringLiteral("Names by attempts");
 
-template <std::size_t N>
-int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
+template<std::size_t N> int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
 {
     const int count = std::clamp(FormMain->ResultCount, 0, int(N));
     const std::pair last{lastValue, lastSlot};
@@ -32,7 +31,8 @@ int nextBy(const std::array<int, N> &keys, int lastValue, int lastSlot)
     return found;
 }
 
-TMemo *column(QWidget *owner, const char *name, const QString &accessibleName, const QRect &geometry)
+TMemo *column(QWidget *owner, const char *name, const QString &accessibleName,
+              const QRect &geometry)
 {
     auto *memo = new TMemo(owner);
     memo->setObjectName(QLatin1String(name));
@@ -45,12 +45,12 @@ TMemo *column(QWidget *owner, const char *name, const QString &accessibleName, c
 QString spoken(int slot)
 {
     return QStringLiteral("%1, %2 seconds, %3 attempts")
-        .arg(FormMain->ResultNames[slot], IntToStr(FormMain->ResultTimes[slot]), IntToStr(FormMain->ResultAttempts[slot]));
+            .arg(FormMain->ResultNames[slot], IntToStr(FormMain->ResultTimes[slot]),
+                 IntToStr(FormMain->ResultAttempts[slot]));
 }
 
 // Where a game stands in a ranking, counted from 1.
-template <std::size_t N>
-int place(const std::array<int, N> &keys, int slot)
+template<std::size_t N> int place(const std::array<int, N> &keys, int slot)
 {
     int before = 0;
     for (int s = 0; s < std::min(FormMain->ResultCount, int(N)); ++s)
@@ -85,10 +85,17 @@ void fillRanking(int (*next)(int, int), const std::array<int, TFormMain::ResultS
 
 } // namespace
 
-int NextByTime(int lastValue, int lastSlot) { return nextBy(FormMain->ResultTimes, lastValue, lastSlot); }
-int NextByAttempts(int lastValue, int lastSlot) { return nextBy(FormMain->ResultAttempts, lastValue, lastSlot); }
+int NextByTime(int lastValue, int lastSlot)
+{
+    return nextBy(FormMain->ResultTimes, lastValue, lastSlot);
+}
+int NextByAttempts(int lastValue, int lastSlot)
+{
+    return nextBy(FormMain->ResultAttempts, lastValue, lastSlot);
+}
 
-TFormTop10::TFormTop10(QWidget *owner) : TForm(owner)
+TFormTop10::TFormTop10(QWidget *owner)
+    : TForm(owner)
 {
     setWindowFlags(ResizableWindowFlags);
     setObjectName(QStringLiteral("FormTop10"));
@@ -101,20 +108,28 @@ void TFormTop10::CreateControls()
 {
     const QFont headlineFace = FaceFont(FontFace::Serif, 32, true, true);
     const QColor blue(0, 0, 255);
-    Label1 = NewLabel(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36}, headlineFace, blue);
+    Label1 = NewLabel(this, "Label1", QStringLiteral("Top 10 (by Time):"), {8, 8, 238, 36},
+                      headlineFace, blue);
     Label3 = NewLabel(this, "Label3", QStringLiteral("Name"), {8, 48, 28, 13});
     Label4 = NewLabel(this, "Label4", QStringLiteral("Time"), {224, 48, 23, 13});
     Label5 = NewLabel(this, "Label5", QStringLiteral("Attempts"), {320, 48, 41, 13});
     mmoTop10NamesByTime = column(this, "mmoTop10NamesByTime", NamesByTime, {8, 64, 217, 137});
-    mmoTop10TimesByTime = column(this, "mmoTop10TimesByTime", QStringLiteral("Times by time"), {224, 64, 97, 137});
-    mmoTop10AttemptsByTime = column(this, "mmoTop10AttemptsByTime", QStringLiteral("Attempts by time"), {320, 64, 97, 137});
-    Label2 = NewLabel(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36}, headlineFace, blue);
+    mmoTop10TimesByTime = column(this, "mmoTop10TimesByTime", QStringLiteral("Times by time"),
+                                 {224, 64, 97, 137});
+    mmoTop10AttemptsByTime = column(this, "mmoTop10AttemptsByTime",
+                                    QStringLiteral("Attempts by time"), {320, 64, 97, 137});
+    Label2 = NewLabel(this, "Label2", QStringLiteral("Top 10 (by Attempts):"), {8, 208, 285, 36},
+                      headlineFace, blue);
     Label6 = NewLabel(this, "Label6", QStringLiteral("Name"), {8, 248, 28, 13});
     Label7 = NewLabel(this, "Label7", QStringLiteral("Time"), {224, 248, 23, 13});
     Label8 = NewLabel(this, "Label8", QStringLiteral("Attempts"), {320, 248, 41, 13});
-    mmoTop10NamesByAttempts = column(this, "mmoTop10NamesByAttempts", NamesByAttempts, {8, 264, 217, 137});
-    mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts", QStringLiteral("Times by attempts"), {224, 264, 97, 137});
-    mmoTop10AttemptsByAttempts = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"), {320, 264, 97, 137});
+    mmoTop10NamesByAttempts
+            = column(this, "mmoTop10NamesByAttempts", NamesByAttempts, {8, 264, 217, 137});
+    mmoTop10TimesByAttempts = column(this, "mmoTop10TimesByAttempts",
+                                     QStringLiteral("Times by attempts"), {224, 264, 97, 137});
+    mmoTop10AttemptsByAttempts
+            = column(this, "mmoTop10AttemptsByAttempts", QStringLiteral("Attempts by attempts"),
+                     {320, 264, 97, 137});
 
     ScrollTogether({mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime});
     ScrollTogether({mmoTop10NamesByAttempts, mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts});
@@ -136,20 +151,29 @@ void TFormTop10::CreateControls()
 
 void TFormTop10::FormShow()
 {
-    for (TMemo *memo : {mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
-                        mmoTop10NamesByAttempts, mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts})
+    for (TMemo *memo :
+         {mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime, mmoTop10NamesByAttempts,
+          mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts})
         memo->Clear();
     // The first box read tells the last game's result and where it stands.
     const int last = FormMain->ResultCount - 1;
-    const QString result = last < 0 ? QString()
-        : QStringLiteral("Last game: %1, place %2 by time, place %3 by attempts. ")
-              .arg(spoken(last)).arg(place(FormMain->ResultTimes, last)).arg(place(FormMain->ResultAttempts, last));
-    fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime, mmoTop10AttemptsByTime,
+    const QString result = last < 0
+            ? QString()
+            : QStringLiteral("Last game: %1, place %2 by time, place %3 by attempts. ")
+                      .arg(spoken(last))
+                      .arg(place(FormMain->ResultTimes, last))
+                      .arg(place(FormMain->ResultAttempts, last));
+    fillRanking(NextByTime, FormMain->ResultTimes, mmoTop10NamesByTime, mmoTop10TimesByTime,
+                mmoTop10AttemptsByTime,
                 NamesByTime + QStringLiteral(". ") + result + QStringLiteral("By time:"));
-    fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts, mmoTop10TimesByAttempts,
-                mmoTop10AttemptsByAttempts, NamesByAttempts + QStringLiteral(". By attempts:"));
+    fillRanking(NextByAttempts, FormMain->ResultAttempts, mmoTop10NamesByAttempts,
+                mmoTop10TimesByAttempts, mmoTop10AttemptsByAttempts,
+                NamesByAttempts + QStringLiteral(". By attempts:"));
     // Every opening starts from the first box, so that the same keys do the same at each.
     mmoTop10NamesByTime->setFocus();
 }
 
-void TFormTop10::Button1Click() { Close(); }
+void TFormTop10::Button1Click()
+{
+    Close();
+}

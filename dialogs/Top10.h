@@ -7,7 +7,8 @@ class QLabel;
 class QPushButton;
 class TMemo;
 
-class TFormTop10 : public TForm {
+class TFormTop10 : public TForm
+{
     Q_OBJECT
 public:
     static constexpr QSize OuterSize{444, 485};

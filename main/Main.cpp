@@ -22,16 +22,18 @@ constexpr int AttemptsPanel = 2;
 // What a screen reader says of the board and of a turned card. All the game knows of a picture
 // is its file's number, which stays true whatever the files show.
 const QString BoardName = QStringLiteral("Board");
-const QString BoardHelp = QStringLiteral("Tab reaches the cards, the arrows move between them, Space turns one");
+const QString BoardHelp
+        = QStringLiteral("Tab reaches the cards, the arrows move between them, Space turns one");
 const QString NewGame = QStringLiteral("New game. ");
 const QString Picture = QStringLiteral("Picture %1");
 const QString Match = QStringLiteral(", a match");
 const QString Mismatch = QStringLiteral(", no match: both turn back at the next card");
-}
+} // namespace
 
 TFormMain::TFormMain(QWidget *owner)
-    : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QMainWindow(owner,
+                  Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     // The dialogs and the rankings reach the game only through this global. It names the window
     // from its first line, as the original toolkit filled it before a constructor ran, and the
@@ -92,14 +94,16 @@ void TFormMain::createBoard()
     ClientArea->setFixedSize(ClientSize);
     setCentralWidget(ClientArea);
     // The window is as large as the board plus whatever height the menu bar really takes.
-    layout()->setSizeConstraint(FixedSizesHonoured() ? QLayout::SetFixedSize : QLayout::SetMinimumSize);
+    layout()->setSizeConstraint(FixedSizesHonoured() ? QLayout::SetFixedSize
+                                                     : QLayout::SetMinimumSize);
 
     for (int n = 1; n <= CardCount; ++n) {
         const int row = (n - 1) / Columns;
         const int col = (n - 1) % Columns;
         auto *cell = new TPanel(ClientArea);
         cell->setObjectName(QStringLiteral("s%1").arg(n, 2, 10, QLatin1Char('0')));
-        cell->setGeometry(CellMargin + CellPitch * col, CellMargin + CellPitch * row, CellSize, CellSize);
+        cell->setGeometry(CellMargin + CellPitch * col, CellMargin + CellPitch * row, CellSize,
+                          CellSize);
         auto *image = new TImage(cell);
         image->setObjectName(QStringLiteral("Image%1").arg(n));
         image->setGeometry(1, 1, PictureSize, PictureSize);
@@ -109,7 +113,8 @@ void TFormMain::createBoard()
         connect(cell, &TPanel::Click, this, Guarded([this, cell] { s01Click(cell); }));
         connect(cell, &TPanel::Arrow, this, Guarded([this, n](Qt::Key key) { moveFocus(n, key); }));
         connect(image, &TImage::Changed, this, Guarded([this, n] { describeCard(n); }));
-        cell->setAccessibleDescription(QStringLiteral("Row %1, column %2").arg(row + 1).arg(col + 1));
+        cell->setAccessibleDescription(
+                QStringLiteral("Row %1, column %2").arg(row + 1).arg(col + 1));
         describeCard(n);
     }
     // The board itself takes the focus when the window opens, so that no card shows a focus
@@ -119,11 +124,13 @@ void TFormMain::createBoard()
 
 void TFormMain::createStatusBar()
 {
-    StatusBar1 = new TStatusBar(ClientArea, {QStringLiteral("Info"), QStringLiteral("Time:   "),
-                                             QStringLiteral("Attempts:   ")},
-                                {150, 100, 100});
+    StatusBar1 = new TStatusBar(
+            ClientArea,
+            {QStringLiteral("Info"), QStringLiteral("Time:   "), QStringLiteral("Attempts:   ")},
+            {150, 100, 100});
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setGeometry(0, ClientSize.height() - TStatusBar::Height, ClientSize.width(), TStatusBar::Height);
+    StatusBar1->setGeometry(0, ClientSize.height() - TStatusBar::Height, ClientSize.width(),
+                            TStatusBar::Height);
 }
 
 TTimer *TFormMain::createTimer(const char *name, int intervalMs)
@@ -155,9 +162,15 @@ TFormMain::~TFormMain()
         FormMain = nullptr;
 }
 
-QString TFormMain::PicturePath(int pairId) { return QStringLiteral("Images/") + IntToStr(pairId) + QStringLiteral(".bmp"); }
+QString TFormMain::PicturePath(int pairId)
+{
+    return QStringLiteral("Images/") + IntToStr(pairId) + QStringLiteral(".bmp");
+}
 
-int TFormMain::CardNumberOf(const QObject *cell) { return StrToInt(cell->objectName().mid(1, 2)); }
+int TFormMain::CardNumberOf(const QObject *cell)
+{
+    return StrToInt(cell->objectName().mid(1, 2));
+}
 
 TImage *TFormMain::FindImage(int n) const
 {
@@ -171,7 +184,8 @@ int TFormMain::RandomCardNumber()
     for (;;) {
         const double g = RandG(DrawMean, DrawStdDev);
         // Truncation is only defined inside the integer range; anything else is drawn again.
-        if (!(g > double(std::numeric_limits<int>::min()) - 1.0 && g < double(std::numeric_limits<int>::max()) + 1.0))
+        if (!(g > double(std::numeric_limits<int>::min()) - 1.0
+              && g < double(std::numeric_limits<int>::max()) + 1.0))
             continue;
         const int t = int(g);
         int r = t % CardCount + 1;
@@ -221,7 +235,8 @@ void TFormMain::New1Click()
     }
     PlayerName = EnteredName;
     // Qt reads "[*]" in a title as its mark for unsaved changes; doubled, it shows as typed.
-    setWindowTitle(CaptionWithName + QString(PlayerName).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
+    setWindowTitle(CaptionWithName
+                   + QString(PlayerName).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
     for (int n = 1; n <= CardCount; ++n)
         FindImage(n)->setVisible(false);
     try {
@@ -293,7 +308,8 @@ void TFormMain::s01Click(QObject *Sender)
 void TFormMain::TimerTimer()
 {
     ++Time;
-    StatusBar1->SetPanelText(TimePanel, QStringLiteral("Time: ") + IntToStr(Time) + QStringLiteral(" s"));
+    StatusBar1->SetPanelText(TimePanel,
+                             QStringLiteral("Time: ") + IntToStr(Time) + QStringLiteral(" s"));
     if (Time == TimeLimit)
         FinishGame();
 }
@@ -356,24 +372,31 @@ void TFormMain::FormDblClick()
         FormTop10->ShowModal();
 }
 
-void TFormMain::Exit1Click() { close(); }
+void TFormMain::Exit1Click()
+{
+    close();
+}
 
-void TFormMain::About1Click() { FormAbout->ShowModal(); }
+void TFormMain::About1Click()
+{
+    FormAbout->ShowModal();
+}
 
 void TFormMain::moveFocus(int n, Qt::Key key)
 {
     // The arrow keys walk the grid and stop at its edges.
-    const int row = std::clamp((n - 1) / Columns + (key == Qt::Key_Down) - (key == Qt::Key_Up), 0, CardCount / Columns - 1);
-    const int col = std::clamp((n - 1) % Columns + (key == Qt::Key_Right) - (key == Qt::Key_Left), 0, Columns - 1);
+    const int row = std::clamp((n - 1) / Columns + (key == Qt::Key_Down) - (key == Qt::Key_Up), 0,
+                               CardCount / Columns - 1);
+    const int col = std::clamp((n - 1) % Columns + (key == Qt::Key_Right) - (key == Qt::Key_Left),
+                               0, Columns - 1);
     Cell(row * Columns + col + 1)->setFocus(Qt::TabFocusReason);
 }
 
 void TFormMain::describeCard(int n)
 {
     const TImage *image = images[n - 1];
-    const QString state = image->FaceUp()
-        ? QStringLiteral("face up, picture %1").arg(image->Tag())
-        : QStringLiteral("face down");
+    const QString state = image->FaceUp() ? QStringLiteral("face up, picture %1").arg(image->Tag())
+                                          : QStringLiteral("face down");
     // Only a change is told: each is an event a screen reader must take in while the player waits.
     const QString name = QStringLiteral("Card %1, %2").arg(n).arg(state);
     if (cells[n - 1]->accessibleName() != name)

@@ -12,7 +12,8 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow
+{
     Q_OBJECT
 public:
     static constexpr int CardCount = 36;

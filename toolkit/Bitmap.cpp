@@ -31,15 +31,20 @@ quint32 le32(const QByteArray &b, int at)
         v = (v << 8) | quint8(b[at + i]);
     return v;
 }
-quint16 le16(const QByteArray &b, int at) { return quint16(quint8(b[at]) | (quint8(b[at + 1]) << 8)); }
+quint16 le16(const QByteArray &b, int at)
+{
+    return quint16(quint8(b[at]) | (quint8(b[at + 1]) << 8));
+}
 
 [[noreturn]] void refuse(const QString &path, const QString &what)
 {
-    throw Exception(QStringLiteral("Cannot load the picture \"%1\": %2.").arg(QDir::toNativeSeparators(path), what));
+    throw Exception(QStringLiteral("Cannot load the picture \"%1\": %2.")
+                            .arg(QDir::toNativeSeparators(path), what));
 }
 
 // What a bitmap's header says about its pixels.
-struct BitmapLayout {
+struct BitmapLayout
+{
     qint64 dataOffset = 0;
     qint64 width = 0;
     qint64 height = 0;
@@ -83,18 +88,31 @@ BitmapLayout checkBitmapHeader(const QString &path, const QByteArray &head, qint
     if (width < 1 || height < 1)
         refuse(path, QStringLiteral("the bitmap has no pixels"));
     if (width > MaxBitmapSide || height > MaxBitmapSide)
-        refuse(path, QStringLiteral("the bitmap claims %1 × %2 pixels, more than the %3 × %3 a card can use")
-                         .arg(width).arg(height).arg(MaxBitmapSide));
+        refuse(path,
+               QStringLiteral(
+                       "the bitmap claims %1 × %2 pixels, more than the %3 × %3 a card can use")
+                       .arg(width)
+                       .arg(height)
+                       .arg(MaxBitmapSide));
     switch (bitsPerPixel) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: refuse(path, QStringLiteral("the bitmap has an unknown colour depth"));
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        refuse(path, QStringLiteral("the bitmap has an unknown colour depth"));
     }
-    const BitmapLayout layout{qint64(dataOffset), width, height, topDown, bitsPerPixel, compression};
+    const BitmapLayout layout{qint64(dataOffset), width,      height, topDown,
+                              bitsPerPixel,       compression};
     qint64 needed = layout.dataOffset;
     if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields)
         needed += layout.rowBytes() * height;
     if (fileSize < needed)
-        refuse(path, QStringLiteral("the file is truncated (%1 of %2 bytes)").arg(fileSize).arg(needed));
+        refuse(path,
+               QStringLiteral("the file is truncated (%1 of %2 bytes)").arg(fileSize).arg(needed));
     return layout;
 }
 
@@ -110,7 +128,10 @@ QImage readTrueColour(const QString &path, QIODevice &device, const BitmapLayout
         refuse(path, QStringLiteral("the file is truncated"));
     QImage image(int(layout.width), int(layout.height), QImage::Format_RGB32);
     if (image.isNull())
-        refuse(path, QStringLiteral("there is not enough memory for its %1 × %2 pixels").arg(layout.width).arg(layout.height));
+        refuse(path,
+               QStringLiteral("there is not enough memory for its %1 × %2 pixels")
+                       .arg(layout.width)
+                       .arg(layout.height));
     const int width = int(layout.width);
     const int height = int(layout.height);
     for (int y = 0; y < height; ++y) {
@@ -135,7 +156,8 @@ QImage DecodeBitmap(QIODevice &device, const QString &name)
     reader.setAllocationLimit(BitmapAllocationLimitMb);
     QImage image = reader.read();
     if (image.isNull())
-        refuse(name, QStringLiteral("the file is not a readable bitmap (%1)").arg(reader.errorString()));
+        refuse(name,
+               QStringLiteral("the file is not a readable bitmap (%1)").arg(reader.errorString()));
     return image;
 }
 
@@ -144,8 +166,11 @@ QImage ReadBitmap(const QString &path)
     const QFileInfo info(path);
     // A player who started the game elsewhere learns where it looked and where to start it.
     if (!info.exists())
-        refuse(path, QStringLiteral("the file is missing from %1. The game starts from the folder that holds %2")
-                         .arg(QDir::toNativeSeparators(info.absolutePath()), QDir::toNativeSeparators(QStringLiteral("Images/"))));
+        refuse(path,
+               QStringLiteral(
+                       "the file is missing from %1. The game starts from the folder that holds %2")
+                       .arg(QDir::toNativeSeparators(info.absolutePath()),
+                            QDir::toNativeSeparators(QStringLiteral("Images/"))));
     if (info.isDir())
         refuse(path, QStringLiteral("it is a folder, not a file"));
     QFile file(path);

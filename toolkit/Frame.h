@@ -8,8 +8,8 @@
 
 // A resizable window with the usual title-bar buttons. Of the dialog type, as only a dialog is
 // said to belong to its owner (WM_TRANSIENT_FOR on X11).
-inline constexpr Qt::WindowFlags ResizableWindowFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+inline constexpr Qt::WindowFlags ResizableWindowFlags = Qt::Dialog | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
 
 // Outer sizes are laid out for a frame of 4 pixels and a 19-pixel title bar; the client area
 // is what remains, whatever frame the window manager then draws.

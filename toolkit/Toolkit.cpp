@@ -5,8 +5,8 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShowEvent>
 
 #include <chrono>
@@ -18,7 +18,8 @@ constexpr auto ErrorBoxTitle = "Duplora";
 
 bool errorBoxOpen = false;
 
-class ClockSeededSource : public RandomSource {
+class ClockSeededSource : public RandomSource
+{
 public:
     void Seed(quint64 seed) override { engine.seed(seed); }
     double Gauss(double mean, double stdDev) override
@@ -36,7 +37,10 @@ std::unique_ptr<RandomSource> &randomSource()
     return source;
 }
 
-bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 QString messageOf(const std::exception &error)
 {
@@ -61,7 +65,7 @@ void Reset()
     ManualTimers = false;
     SetRandomSource(nullptr);
 }
-}
+} // namespace TestHooks
 
 namespace {
 QtMessageHandler qtHandler = nullptr;
@@ -70,16 +74,18 @@ QtMessageHandler qtHandler = nullptr;
 // each key and, when it answers later, delivers the key itself and says so (with a busy reader,
 // dozens of lines a game); and it names each event or call a newer reader asks for that it does
 // not know, under its own category. Nothing for the player to act on: those lines are left out.
-void quietScreenReaderBridge(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void quietScreenReaderBridge(QtMsgType type, const QMessageLogContext &context,
+                             const QString &message)
 {
     if (message.startsWith(QLatin1String("QSpiApplication::keyEventError"))
         || message.startsWith(QLatin1String("QSpiApplication::notifyKeyboardListenerCallback")))
         return;
     qtHandler(type, context, message);
 }
-}
+} // namespace
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+TApplication::TApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
 {
     qtHandler = qInstallMessageHandler(quietScreenReaderBridge);
     // QT_LOGGING_RULES still brings them back for whoever debugs the bridge.
@@ -88,7 +94,9 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 
 void ShowExceptionLater(const std::exception &error)
 {
-    QMetaObject::invokeMethod(qApp, [message = messageOf(error)] { ShowException(Exception(message)); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+            qApp, [message = messageOf(error)] { ShowException(Exception(message)); },
+            Qt::QueuedConnection);
 }
 
 void ShowException(const std::exception &error)
@@ -106,11 +114,14 @@ void ShowException(const std::exception &error)
     QWidget *owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ErrorBoxTitle), message, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ErrorBoxTitle), message,
+                    QMessageBox::Ok, owner);
     box.exec();
 }
 
-TForm::TForm(QWidget *owner) : QDialog(owner) {}
+TForm::TForm(QWidget *owner)
+    : QDialog(owner)
+{ }
 
 int TForm::ShowModal()
 {
@@ -147,7 +158,10 @@ void TForm::setVisible(bool visible)
     QDialog::setVisible(visible);
 }
 
-void TForm::Close() { reject(); }
+void TForm::Close()
+{
+    reject();
+}
 
 void TForm::showEvent(QShowEvent *event)
 {
@@ -172,7 +186,8 @@ void TForm::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-TTimer::TTimer(QObject *owner, int intervalMs) : QObject(owner)
+TTimer::TTimer(QObject *owner, int intervalMs)
+    : QObject(owner)
 {
     timer.setInterval(intervalMs);
     timer.setTimerType(Qt::PreciseTimer);
@@ -194,11 +209,20 @@ void TTimer::Tick()
         emit OnTimer();
 }
 
-QString IntToStr(int value) { return QString::number(value); }
+QString IntToStr(int value)
+{
+    return QString::number(value);
+}
 
-bool TeardownMayHang() { return onWayland(); }
+bool TeardownMayHang()
+{
+    return onWayland();
+}
 
-bool FixedSizesHonoured() { return !onWayland(); }
+bool FixedSizesHonoured()
+{
+    return !onWayland();
+}
 
 void CentreOnScreen(QWidget *window)
 {
@@ -210,8 +234,10 @@ void CentreOnScreen(QWidget *window)
     // window manager drew around its owner, which is on screen, stands in for it.
     const QWidget *framed = window->parentWidget() ? window->parentWidget()->window() : window;
     const QRect outerOfFramed = framed->frameGeometry(), innerOfFramed = framed->geometry();
-    const QMargins frame(innerOfFramed.left() - outerOfFramed.left(), innerOfFramed.top() - outerOfFramed.top(),
-                         outerOfFramed.right() - innerOfFramed.right(), outerOfFramed.bottom() - innerOfFramed.bottom());
+    const QMargins frame(innerOfFramed.left() - outerOfFramed.left(),
+                         innerOfFramed.top() - outerOfFramed.top(),
+                         outerOfFramed.right() - innerOfFramed.right(),
+                         outerOfFramed.bottom() - innerOfFramed.bottom());
     QRect outer = QRect(QPoint(), window->size()).marginsAdded(frame);
     outer.moveCenter(screen->availableGeometry().center());
     // The client area's place, which does not depend on what Qt knows of the window's frame.
@@ -230,7 +256,11 @@ int StrToInt(const QString &text)
 void Randomize()
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    randomSource()->Seed(quint64(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    randomSource()->Seed(
+            quint64(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
 }
 
-double RandG(double mean, double stdDev) { return randomSource()->Gauss(mean, stdDev); }
+double RandG(double mean, double stdDev)
+{
+    return randomSource()->Gauss(mean, stdDev);
+}

@@ -11,15 +11,19 @@
 #include <stdexcept>
 
 // The one kind of error the toolkit raises; its message is written for the player.
-class Exception : public std::runtime_error {
+class Exception : public std::runtime_error
+{
 public:
     explicit Exception(const QString &message)
-        : std::runtime_error(message.toStdString()), Message(message) {}
+        : std::runtime_error(message.toStdString())
+        , Message(message)
+    { }
     QString Message;
 };
 
 // The application object.
-class TApplication : public QApplication {
+class TApplication : public QApplication
+{
 public:
     TApplication(int &argc, char **argv);
 };
@@ -43,8 +47,7 @@ void ShowExceptionLater(const std::exception &error);
 // which Debian builds without exception support, so that nothing of it is cleaned up (a menu's
 // guard against re-entry stays set, for one): it is caught at the handler's edge, and its box
 // opens from the event loop once the control that called the handler has done its own work.
-template <class Handler>
-auto Guarded(Handler handler)
+template<class Handler> auto Guarded(Handler handler)
 {
     return [handler](auto... args) -> decltype(handler(args...), void()) {
         try {
@@ -58,7 +61,8 @@ auto Guarded(Handler handler)
 }
 
 // A top-level window shown modally: runs FormShow before it appears, never nests itself.
-class TForm : public QDialog {
+class TForm : public QDialog
+{
     Q_OBJECT
 public:
     explicit TForm(QWidget *owner = nullptr);
@@ -71,8 +75,8 @@ protected:
     // Builds the window's controls. It runs at the window's first opening, so that nothing of a
     // window nobody opened (a face, a label's size, a layout) costs time before the main window
     // shows.
-    virtual void CreateControls() {}
-    virtual void FormShow() {}
+    virtual void CreateControls() { }
+    virtual void FormShow() { }
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -83,7 +87,8 @@ private:
 
 // A timer whose enabled flag can be read back. Ticks come from a QTimer, or only from Tick()
 // when the tests drive the clock.
-class TTimer : public QObject {
+class TTimer : public QObject
+{
     Q_OBJECT
 public:
     TTimer(QObject *owner, int intervalMs);
@@ -113,7 +118,8 @@ QString IntToStr(int value);
 int StrToInt(const QString &text);
 
 // The global pseudo-random generator behind Randomize and RandG.
-class RandomSource {
+class RandomSource
+{
 public:
     virtual ~RandomSource() = default;
     virtual void Seed(quint64 seed) = 0;
@@ -132,4 +138,4 @@ extern std::function<void(const QString &)> ErrorBox;
 extern bool ManualTimers;
 void SetRandomSource(std::unique_ptr<RandomSource> source);
 void Reset();
-}
+} // namespace TestHooks

@@ -21,7 +21,7 @@ namespace {
 // Liberation Sans, the stand-in Debian has, draws about a tenth wider than MS Sans Serif at the
 // same character height; narrowed so, every line laid out for MS Sans Serif keeps to one line.
 constexpr int SansSerifStandInStretch = 90;
-}
+} // namespace
 
 QFont FaceFont(FontFace face, int pixelSize, bool bold, bool italic)
 {
@@ -68,10 +68,16 @@ void drawFocusFrame(QWidget *widget, const QRect &cell)
 }
 
 // Screen readers see a cell as a button whose press action clicks it.
-class PanelAccessible : public QAccessibleWidget {
+class PanelAccessible : public QAccessibleWidget
+{
 public:
-    explicit PanelAccessible(QWidget *panel) : QAccessibleWidget(panel, QAccessible::Button) {}
-    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+    explicit PanelAccessible(QWidget *panel)
+        : QAccessibleWidget(panel, QAccessible::Button)
+    { }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << pressAction();
+    }
     void doAction(const QString &action) override
     {
         // As a real button's press (animateClick): queued, so that the reader's call returns at
@@ -79,7 +85,8 @@ public:
         // while a modal window blocks the board.
         if (action == pressAction()) {
             if (!QApplication::activeModalWidget())
-                QMetaObject::invokeMethod(static_cast<TPanel *>(widget()), &TPanel::Press, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(static_cast<TPanel *>(widget()), &TPanel::Press,
+                                          Qt::QueuedConnection);
         } else
             QAccessibleWidget::doAction(action);
     }
@@ -87,12 +94,16 @@ public:
 
 // A status bar with the text of its panels, for readers that read a bar's text, not its labels
 // (Orca 48). Its text changes unannounced: a reader reads it when asked, not at every tick.
-class StatusBarAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class StatusBarAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
 public:
-    explicit StatusBarAccessible(QWidget *bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    explicit StatusBarAccessible(QWidget *bar)
+        : QAccessibleWidget(bar, QAccessible::StatusBar)
+    { }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this) : QAccessibleWidget::interface_cast(type);
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
     }
     using QAccessibleWidget::text;
     QString text(int start, int end) const override { return all().mid(start, end - start); }
@@ -106,14 +117,14 @@ public:
     // Nothing to select, no caret, no place on the screen for a character of its own.
     void selection(int, int *start, int *end) const override { *start = *end = 0; }
     int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
     int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
+    void setCursorPosition(int) override { }
     QRect characterRect(int) const override { return {}; }
     int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
+    void scrollToSubstring(int, int) override { }
 
 private:
     QString all() const { return static_cast<const TStatusBar *>(widget())->Text(); }
@@ -145,7 +156,9 @@ qsizetype boundary(const QString &text, qsizetype position, bool after)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     finder.setPosition(position);
-    return finder.isAtBoundary() ? position : after ? finder.toNextBoundary() : finder.toPreviousBoundary();
+    return finder.isAtBoundary() ? position
+            : after              ? finder.toNextBoundary()
+                                 : finder.toPreviousBoundary();
 }
 
 // How many characters a reader sees in a text, and the first `count` of them.
@@ -162,13 +175,14 @@ QString firstCharacters(const QString &text, int count)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
-    for (int i = 0; i < count && (end = finder.toNextBoundary()) != -1; ++i) {}
+    for (int i = 0; i < count && (end = finder.toNextBoundary()) != -1; ++i) { }
     return end == -1 ? text : text.left(end);
 }
 
 bool isLineBreak(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator;
 }
 
 } // namespace
@@ -187,7 +201,8 @@ QValidator::State TCharacterLimit::validate(QString &input, int &pos) const
         head = boundary(input, head, false);
         tail = input.size() - boundary(input, input.size() - tail, true);
         const QString kept = accepted.left(head) + accepted.right(tail);
-        const QString inserted = firstCharacters(input.mid(head, input.size() - head - tail), limit - characters(kept));
+        const QString inserted = firstCharacters(input.mid(head, input.size() - head - tail),
+                                                 limit - characters(kept));
         if (inserted.isEmpty())
             return Invalid;
         input = accepted.left(head) + inserted + accepted.right(tail);
@@ -220,7 +235,8 @@ QLabel *NewLabel(QWidget *owner, const char *name, const QString &text, const QR
     return label;
 }
 
-TImage::TImage(QWidget *owner) : QLabel(owner)
+TImage::TImage(QWidget *owner)
+    : QLabel(owner)
 {
     setScaledContents(true);
     setAlignment(Qt::AlignCenter);
@@ -234,9 +250,15 @@ void TImage::SetTag(int value)
     emit Changed();
 }
 
-void TImage::SetBitmap(const QImage &image) { setPixmap(QPixmap::fromImage(image)); }
+void TImage::SetBitmap(const QImage &image)
+{
+    setPixmap(QPixmap::fromImage(image));
+}
 
-void TImage::LoadFromFile(const QString &path) { SetBitmap(ReadBitmap(path)); }
+void TImage::LoadFromFile(const QString &path)
+{
+    SetBitmap(ReadBitmap(path));
+}
 
 void TImage::setVisible(bool visible)
 {
@@ -251,7 +273,8 @@ void TImage::paintEvent(QPaintEvent *event)
         drawFocusFrame(this, parentWidget()->rect().translated(-pos()));
 }
 
-TPanel::TPanel(QWidget *owner) : QFrame(owner)
+TPanel::TPanel(QWidget *owner)
+    : QFrame(owner)
 {
     installRoles();
     setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -263,10 +286,15 @@ TPanel::TPanel(QWidget *owner) : QFrame(owner)
 void TPanel::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
-    case Qt::Key_Space: case Qt::Key_Return: case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         emit Click();
         break;
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
         emit Arrow(Qt::Key(event->key()));
         break;
     default:
@@ -289,7 +317,8 @@ void TPanel::mousePressEvent(QMouseEvent *event)
 
 void TPanel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = pressed && event->button() == Qt::LeftButton
+            && rect().contains(event->position().toPoint());
     pressed = false;
     event->accept();
     if (click)
@@ -312,7 +341,8 @@ TStatusBar::TStatusBar(QWidget *owner, const QStringList &texts, const QList<int
     }
 }
 
-TAnnouncer::TAnnouncer(QWidget *owner) : QWidget(owner)
+TAnnouncer::TAnnouncer(QWidget *owner)
+    : QWidget(owner)
 {
     installRoles();
     // A point that draws nothing, so that a sighted player sees no change.
@@ -337,8 +367,14 @@ void TAnnouncer::Say(const QString &message)
 #endif
 }
 
-void TStatusBar::SetPanelText(int index, const QString &text) { panels.at(index)->setText(text); }
-QString TStatusBar::PanelText(int index) const { return panels.at(index)->text(); }
+void TStatusBar::SetPanelText(int index, const QString &text)
+{
+    panels.at(index)->setText(text);
+}
+QString TStatusBar::PanelText(int index) const
+{
+    return panels.at(index)->text();
+}
 
 QString TStatusBar::Text() const
 {
@@ -354,7 +390,8 @@ void TStatusBar::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
 }
 
-TMemo::TMemo(QWidget *owner) : QPlainTextEdit(owner)
+TMemo::TMemo(QWidget *owner)
+    : QPlainTextEdit(owner)
 {
     setReadOnly(true);
     // The caret shows in a box that has the focus, so that a keyboard player sees where Tab is.
@@ -389,7 +426,8 @@ void TMemo::showEvent(QShowEvent *event)
 QPalette LightPalette()
 {
     const QColor window(239, 239, 239), disabledText(190, 190, 190);
-    QPalette light(Qt::black, window, window.lighter(150), window.darker(150), window.darker(130), Qt::black, Qt::white);
+    QPalette light(Qt::black, window, window.lighter(150), window.darker(150), window.darker(130),
+                   Qt::black, Qt::white);
     light.setColor(QPalette::Button, window);
     light.setColor(QPalette::Highlight, QColor(48, 140, 198));
     light.setColor(QPalette::HighlightedText, Qt::white);
@@ -403,7 +441,8 @@ void ScrollTogether(const QList<TMemo *> &memos)
     for (TMemo *from : memos)
         for (TMemo *to : memos)
             if (from != to)
-                QObject::connect(from->verticalScrollBar(), &QScrollBar::valueChanged, to->verticalScrollBar(), &QScrollBar::setValue);
+                QObject::connect(from->verticalScrollBar(), &QScrollBar::valueChanged,
+                                 to->verticalScrollBar(), &QScrollBar::setValue);
 }
 
 void TMemo::Clear()
@@ -424,7 +463,11 @@ void TMemo::Append(const QString &line)
     setTextCursor(QTextCursor(document()));
 }
 
-TClientArea::TClientArea(QWidget *owner) : QWidget(owner) { installRoles(); }
+TClientArea::TClientArea(QWidget *owner)
+    : QWidget(owner)
+{
+    installRoles();
+}
 
 void TClientArea::mouseDoubleClickEvent(QMouseEvent *event)
 {

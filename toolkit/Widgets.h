@@ -27,9 +27,13 @@ QLabel *NewLabel(QWidget *owner, const char *name, const QString &text, const QR
 // Holds a line to a number of characters as a reader counts them (an accent or an emoji is
 // one): a key that would pass the limit is refused, a paste is cut to the room left. Line and
 // paragraph breaks become blanks, as a one-line box shows them.
-class TCharacterLimit : public QValidator {
+class TCharacterLimit : public QValidator
+{
 public:
-    TCharacterLimit(int limit, QObject *owner) : QValidator(owner), limit(limit) {}
+    TCharacterLimit(int limit, QObject *owner)
+        : QValidator(owner)
+        , limit(limit)
+    { }
     State validate(QString &input, int &pos) const override;
 
 private:
@@ -39,7 +43,8 @@ private:
 };
 
 // A card picture: a stretched bitmap carrying a pair id in its Tag.
-class TImage : public QLabel {
+class TImage : public QLabel
+{
     Q_OBJECT
 public:
     explicit TImage(QWidget *owner);
@@ -63,7 +68,8 @@ private:
 
 // A raised panel; a left-button press and release on it is a click, and so are Space and Enter
 // once the keyboard has given it the focus. To assistive technology it is a button.
-class TPanel : public QFrame {
+class TPanel : public QFrame
+{
     Q_OBJECT
 public:
     explicit TPanel(QWidget *owner);
@@ -86,7 +92,8 @@ private:
 
 // Tells a screen reader a short message at once, unseen: a notification that shows and goes, as
 // readers speak a notification that shows, also where they drop a focused control's new name.
-class TAnnouncer : public QWidget {
+class TAnnouncer : public QWidget
+{
     Q_OBJECT
 public:
     explicit TAnnouncer(QWidget *owner);
@@ -95,7 +102,8 @@ public:
 
 // A status bar of fixed-width panels; to assistive technology a status bar, so that a screen
 // reader's status-bar command reads its panels.
-class TStatusBar : public QWidget {
+class TStatusBar : public QWidget
+{
     Q_OBJECT
 public:
     static constexpr int Height = 19;
@@ -114,7 +122,8 @@ private:
 
 // A read-only multi-line box that is cleared and filled line by line, a line to a row, and
 // shows only whole rows.
-class TMemo : public QPlainTextEdit {
+class TMemo : public QPlainTextEdit
+{
     Q_OBJECT
 public:
     explicit TMemo(QWidget *owner);
@@ -138,7 +147,8 @@ void ScrollTogether(const QList<TMemo *> &memos);
 
 // The main window's own background: its double-clicks are the window's. To assistive technology
 // it is a pane, named as its owner tells.
-class TClientArea : public QWidget {
+class TClientArea : public QWidget
+{
     Q_OBJECT
 public:
     explicit TClientArea(QWidget *owner);

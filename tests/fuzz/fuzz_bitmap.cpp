@@ -9,14 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    QByteArray bytes
+            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     try {
         const QImage image = DecodeBitmap(buffer, QStringLiteral("fuzz.bmp"));
         if (image.isNull() || image.width() > 2048 || image.height() > 2048)
             std::abort();
-    } catch (const Exception &) {
-    }
+    } catch (const Exception &) { }
     return 0;
 }
