@@ -51,8 +51,6 @@ QString messageOf(const std::exception &error)
 } // namespace
 
 namespace TestHooks {
-std::function<void(TForm &)> Modal;
-std::function<void(const QString &)> ErrorBox;
 bool ManualTimers = false;
 void SetRandomSource(std::unique_ptr<RandomSource> source)
 {
@@ -60,8 +58,6 @@ void SetRandomSource(std::unique_ptr<RandomSource> source)
 }
 void Reset()
 {
-    Modal = nullptr;
-    ErrorBox = nullptr;
     ManualTimers = false;
     SetRandomSource(nullptr);
 }
@@ -106,10 +102,6 @@ void ShowException(const std::exception &error)
         return;
     errorBoxOpen = true;
     const auto closed = qScopeGuard([] { errorBoxOpen = false; });
-    if (TestHooks::ErrorBox) {
-        TestHooks::ErrorBox(message);
-        return;
-    }
     // The box belongs to the window the player is in, as the game's dialogs do.
     QWidget *owner = QApplication::activeModalWidget();
     if (!owner)
@@ -136,16 +128,6 @@ int TForm::ShowModal()
         if (opener)
             opener->activateWindow();
     });
-    if (TestHooks::Modal) {
-        // Modal as exec() makes it, without exec()'s loop.
-        setAttribute(Qt::WA_ShowModal, true);
-        show();
-        TestHooks::Modal(*this);
-        if (isVisible())
-            hide();
-        setAttribute(Qt::WA_ShowModal, false);
-        return result();
-    }
     return exec();
 }
 

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -128,12 +127,8 @@ public:
 void Randomize();
 double RandG(double mean, double stdDev);
 
-// What the tests put in place of the user, the clock and chance. Players configure nothing.
+// What the tests put in place of the clock and chance. Players configure nothing.
 namespace TestHooks {
-// Called instead of QDialog::exec() once the window is shown; the window is hidden after it.
-extern std::function<void(TForm &)> Modal;
-// Called instead of opening the error box.
-extern std::function<void(const QString &)> ErrorBox;
 // When set, timers never start a QTimer; only Tick() fires them.
 extern bool ManualTimers;
 void SetRandomSource(std::unique_ptr<RandomSource> source);
