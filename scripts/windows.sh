@@ -7,14 +7,15 @@
 #   scripts/windows.sh [--qt-only | --test | --bench]
 # --qt-only builds only Qt (CI starts it early, at low priority). --bench then measures the game
 # under Wine against a bare Qt window built the same way (scripts/bench.sh). --test then runs the Windows
-# tests under Wine in an X server of its own: the unit tests, the desktop flow as Fred and as Ana,
-# the run without pictures; and the installer: silently installed, the game started from its
+# tests under Wine in an X server of its own: the unit tests, the desktop flow as Fred and as Ana;
+# and the installer (tests/windows/installer.sh): silently installed, the game started from its
 # shortcut, silently uninstalled, leaving the Wine prefix's files and registry as they were.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 MODE="${1:-}"
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev nsis zip)
-TEST_PACKAGES=(wine wine64 xvfb xauth xdotool x11-utils metacity python3-pil dbus-daemon dbus-bin)
+TEST_PACKAGES=(wine wine64 xvfb xauth xdotool x11-utils metacity python3-pil python3-numpy python3-xlib
+               dbus-daemon dbus-bin)
 [ "$MODE" = --test ] || [ "$MODE" = --bench ] || TEST_PACKAGES=()
 install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
@@ -120,57 +121,7 @@ fi
 status=0
 (cd "$OUT/game" && ctest --output-on-failure --no-tests=error) || status=1
 
-# The installer, silently, as /S runs it; the game started from its Start-menu shortcut (its
-# command in its folder) shows its main window and ends by Ctrl+Q; the uninstaller, silently, and
-# the next start of Windows, when the uninstaller's copy of itself in the temporary folder goes,
-# leave the prefix's files and registry as they were (less Wine's own bookkeeping: the registry's
-# times and the display driver's date; and the uninstaller's temporary folder, which Wine's restart
-# empties but leaves).
-snapshot() {
-    (cd "$WINEPREFIX" && find drive_c -path drive_c/windows -prune -o -path '*/Temp/~nsu*.tmp' -empty -o -print | sort
-     sed -E '/^#time=/d; /^"DriverDateData"=/d; s/^(\[.*\]) [0-9]+$/\1/' system.reg user.reg)
-}
-installer() {
-    snapshot >"$OUT/prefix-before.txt"
-    wine "$OUT/$NAME-setup.exe" /S && wineserver -w
-    local link
-    link="$(cd "$WINEPREFIX" && find drive_c -name Duplora.lnk)"
-    [ -n "$link" ] && [ -n "$(find "$WINEPREFIX/drive_c" -path '*/Duplora/duplora.exe')" ] || { echo "FAIL: not installed"; return 1; }
-    # The shortcut used as on a desktop: once its window manager runs.
-    metacity --sm-disable >/dev/null 2>&1 &
-    for _ in $(seq 20); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && break; sleep 0.5; done
-    # start returns once the shortcut has started the game, which is then known by its live process.
-    wine start "C:\\${link#drive_c/}" || { echo "FAIL: the shortcut did not start"; return 1; }
-    local shown="" w game=(pgrep -x -r R,S,D duplora.exe)
-    for _ in $(seq 60); do
-        # The main window, not the error box of a game started elsewhere, which is lower.
-        for w in $(xdotool search --onlyvisible --name '^Duplora$' 2>/dev/null); do
-            [ "$(xwininfo -id "$w" | sed -n 's/ *Height: //p')" -ge 380 ] 2>/dev/null && shown="$w"
-        done
-        [ -n "$shown" ] && break
-        sleep 1
-    done
-    if [ -z "$shown" ]; then
-        # What the screen showed instead, and whether the game had ended, for the log.
-        echo "FAIL: the shortcut did not start the game with its pictures; the windows shown:"
-        for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-            echo "  \"$(xdotool getwindowname "$w")\" $(xwininfo -id "$w" | sed -n 's/ *\(Width\|Height\): //p' | paste -sd x)"
-        done
-        "${game[@]}" >/dev/null && echo "  the game runs" || echo "  no game runs"
-        echo "  the screen: $OUT/shortcut-failure.png"
-        /usr/bin/python3 -c 'import os, sys; from PIL import ImageGrab; ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).save(sys.argv[1])' "$OUT/shortcut-failure.png"
-        wineserver -k
-        return 1
-    fi
-    xdotool windowactivate --sync "$shown" key ctrl+q
-    for _ in $(seq 30); do "${game[@]}" >/dev/null || break; sleep 1; done
-    ! "${game[@]}" >/dev/null || { echo "FAIL: Ctrl+Q did not end the game from its shortcut"; wineserver -k; return 1; }
-    wine "$(find "$WINEPREFIX/drive_c" -path '*/Duplora/uninstall.exe')" /S && wineserver -w
-    wine wineboot --restart && wineserver -w
-    snapshot >"$OUT/prefix-after.txt"
-    diff "$OUT/prefix-before.txt" "$OUT/prefix-after.txt" || { echo "FAIL: the uninstaller left the above"; return 1; }
-}
-export OUT NAME
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f snapshot installer); installer" || status=1
+# The installer, installed, started from its shortcut and uninstalled, in an X server of its own.
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$ROOT/tests/windows/installer.sh" "$OUT/$NAME-setup.exe" "$OUT" || status=1
 [ $status -eq 0 ] && echo "All Windows tests passed." || echo "Some Windows tests FAILED."
 exit $status
