@@ -7,11 +7,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 PLAIN=""
 [ "${1:-}" = "--plain" ] && PLAIN=1
 
-TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil lintian blhc build-essential debhelper
-               desktop-file-utils appstream valgrind libx11-dev metacity weston
-               qt6-wayland mutter xwayland kwin-wayland kwin-style-breeze dbus-daemon dbus-bin libglib2.0-bin
-               pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools python3-dbus python3-gi
-               orca at-spi2-core speech-dispatcher speech-dispatcher-espeak-ng bsdutils)
+TEST_PACKAGES=(libqt6test6 xvfb xauth xdotool x11-utils python3-pil python3-numpy python3-xlib lintian blhc
+               build-essential debhelper desktop-file-utils appstream valgrind libx11-dev metacity weston
+               qt6-wayland dbus-daemon dbus-bin libglib2.0-bin orca at-spi2-core speech-dispatcher
+               speech-dispatcher-espeak-ng bsdutils)
 [ -n "$PLAIN" ] || TEST_PACKAGES+=(clang libclang-rt-dev)
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
