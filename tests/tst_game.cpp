@@ -120,104 +120,6 @@ void answerModals()
     answering.remove(window);
 }
 
-void startGame(const QString &name)
-{
-    typed = name;
-    pressed = QStringLiteral("Return");
-    FormMain->New1Click();
-}
-
-QList<int> tags()
-{
-    QList<int> ids;
-    for (int n = 1; n <= TFormMain::CardCount; ++n)
-        ids << FormMain->FindImage(n)->Tag();
-    return ids;
-}
-
-// The cards whose number and pair id pass a test.
-QSet<int> cardsWhere(const std::function<bool(int n, int pairId)> &wanted)
-{
-    QSet<int> cards;
-    for (int n = 1; n <= TFormMain::CardCount; ++n) {
-        if (wanted(n, FormMain->FindImage(n)->Tag()))
-            cards << n;
-    }
-    return cards;
-}
-
-// Cards named by pair: "a" and "A" are the two cards of pair 1, the lower card number first;
-// "b" and "B" those of pair 2, and so on; pairs(k), both cards of the first k pairs.
-QString pairs(int count)
-{
-    return QStringLiteral("aAbBcCdDeEfFgGhHiIjJkKlLmMnNoOpPqQrR").left(2 * count);
-}
-QSet<int> cardsOf(const QString &names)
-{
-    QSet<int> cards;
-    const QList<int> ids = tags();
-    for (QChar name : names) {
-        const int id = name.toLower().unicode() - 'a' + 1;
-        cards << 1 + (name.isUpper() ? ids.lastIndexOf(id) : ids.indexOf(id));
-    }
-    return cards;
-}
-int cardOf(QChar name)
-{
-    return *cardsOf(name).begin();
-}
-
-// Every card shows the picture of its own pair id.
-bool deckIsSound()
-{
-    const auto ownPicture = [](int n, int id) {
-        const QString path = DUPLORA_SOURCE_DIR "/" + TFormMain::PicturePath(id);
-        return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(path);
-    };
-    return cardsWhere(ownPicture).size() == TFormMain::CardCount;
-}
-
-QString panel(int index)
-{
-    return FormMain->StatusBar1->PanelText(index);
-}
-// The main window's caption as the window system shows it.
-QString caption()
-{
-    return FormMain->winId() ? FormMain->windowHandle()->title() : QString();
-}
-// A box of a window never opened does not exist yet: it shows nothing.
-QStringList linesOf(const TMemo *memo)
-{
-    return memo ? memo->toPlainText().split('\n', Qt::SkipEmptyParts) : QStringList();
-}
-QStringList firstResult()
-{
-    return linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime);
-}
-QString heardOf(const QObject *control)
-{
-    return QAccessible::queryAccessibleInterface(const_cast<QObject *>(control))
-            ->text(QAccessible::Name);
-}
-
-// A press through the window, so that Qt's hit-testing decides what it reaches: a click on the
-// middle of a card named by pair, a double-click between the cards ("~", "^" with the right
-// button) or on the status bar ("="). With DRAG, the press on a card is let go of below it.
-void mouseOn(QChar name, bool drag = false)
-{
-    QWindow *window = FormMain->windowHandle();
-    if (name.isLetter()) {
-        const QPoint at = FormMain->Cell(cardOf(name))->mapTo(FormMain, QPoint(26, 26));
-        QTest::mousePress(window, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(window, Qt::LeftButton, {}, at + QPoint(0, drag ? 30 : 0));
-        return;
-    }
-    const QPoint at = FormMain->ClientArea->mapTo(FormMain,
-                                                  name == '=' ? QPoint(200, 358) : QPoint(62, 62));
-    QTest::mouseDClick(window, name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
-}
-
 struct Script
 {
     QString player, clicks;
@@ -236,24 +138,6 @@ struct Answer
     QString typed, keys, player, pasted = {}, when = QStringLiteral("before a game");
 };
 
-// Each line of a box on one line of its own, as laid out.
-bool unbroken(const TMemo *memo)
-{
-    return memo->document()->lineCount() == memo->document()->blockCount();
-}
-
-// A label shows its whole text; a box shows each of its lines whole, on one line.
-bool fits(const QWidget *control)
-{
-    if (auto *label = qobject_cast<const QLabel *>(control)) {
-        const QRect ink = label->fontMetrics().tightBoundingRect(label->text());
-        return ink.right() < label->width() && ink.height() <= label->height();
-    }
-    auto *memo = qobject_cast<const TMemo *>(control);
-    const qreal width = memo->document()->documentLayout()->documentSize().width();
-    return unbroken(memo) && width <= memo->viewport()->width();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Script)
@@ -264,6 +148,117 @@ Q_DECLARE_METATYPE(Answer)
 class TestGame : public QObject
 {
     Q_OBJECT
+private:
+    static void startGame(const QString &name)
+    {
+        typed = name;
+        pressed = QStringLiteral("Return");
+        FormMain->New1Click();
+    }
+
+    static QList<int> tags()
+    {
+        QList<int> ids;
+        for (int n = 1; n <= TFormMain::CardCount; ++n)
+            ids << FormMain->FindImage(n)->Tag();
+        return ids;
+    }
+
+    // The cards whose number and pair id pass a test.
+    static QSet<int> cardsWhere(const std::function<bool(int n, int pairId)> &wanted)
+    {
+        QSet<int> cards;
+        for (int n = 1; n <= TFormMain::CardCount; ++n) {
+            if (wanted(n, FormMain->FindImage(n)->Tag()))
+                cards << n;
+        }
+        return cards;
+    }
+
+    // Cards named by pair: "a" and "A" are the two cards of pair 1, the lower card number first;
+    // "b" and "B" those of pair 2, and so on; pairs(k), both cards of the first k pairs.
+    static QString pairs(int count)
+    {
+        return QStringLiteral("aAbBcCdDeEfFgGhHiIjJkKlLmMnNoOpPqQrR").left(2 * count);
+    }
+    static QSet<int> cardsOf(const QString &names)
+    {
+        QSet<int> cards;
+        const QList<int> ids = tags();
+        for (QChar name : names) {
+            const int id = name.toLower().unicode() - 'a' + 1;
+            cards << 1 + (name.isUpper() ? ids.lastIndexOf(id) : ids.indexOf(id));
+        }
+        return cards;
+    }
+    static int cardOf(QChar name) { return *cardsOf(name).begin(); }
+
+    // Every card shows the picture of its own pair id.
+    static bool deckIsSound()
+    {
+        const auto ownPicture = [](int n, int id) {
+            const QString path = DUPLORA_SOURCE_DIR "/" + TFormMain::PicturePath(id);
+            return FormMain->FindImage(n)->pixmap().toImage() == ReadBitmap(path);
+        };
+        return cardsWhere(ownPicture).size() == TFormMain::CardCount;
+    }
+
+    static QString panel(int index) { return FormMain->StatusBar1->PanelText(index); }
+    // The main window's caption as the window system shows it.
+    static QString caption()
+    {
+        return FormMain->winId() ? FormMain->windowHandle()->title() : QString();
+    }
+    // A box of a window never opened does not exist yet: it shows nothing.
+    static QStringList linesOf(const TMemo *memo)
+    {
+        return memo ? memo->toPlainText().split('\n', Qt::SkipEmptyParts) : QStringList();
+    }
+    static QStringList firstResult()
+    {
+        return linesOf(FormTop10->mmoTop10NamesByTime) + linesOf(FormTop10->mmoTop10TimesByTime);
+    }
+    static QString heardOf(const QObject *control)
+    {
+        return QAccessible::queryAccessibleInterface(const_cast<QObject *>(control))
+                ->text(QAccessible::Name);
+    }
+
+    // A press through the window, so that Qt's hit-testing decides what it reaches: a click on the
+    // middle of a card named by pair, a double-click between the cards ("~", "^" with the right
+    // button) or on the status bar ("="). With DRAG, the press on a card is let go of below it.
+    static void mouseOn(QChar name, bool drag = false)
+    {
+        QWindow *window = FormMain->windowHandle();
+        if (name.isLetter()) {
+            const QPoint at = FormMain->Cell(cardOf(name))->mapTo(FormMain, QPoint(26, 26));
+            QTest::mousePress(window, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, at + QPoint(0, drag ? 30 : 0));
+            return;
+        }
+        const QPoint at = FormMain->ClientArea->mapTo(
+                FormMain, name == '=' ? QPoint(200, 358) : QPoint(62, 62));
+        QTest::mouseDClick(window, name == '^' ? Qt::RightButton : Qt::LeftButton, {}, at);
+    }
+
+    // Each line of a box on one line of its own, as laid out.
+    static bool unbroken(const TMemo *memo)
+    {
+        return memo->document()->lineCount() == memo->document()->blockCount();
+    }
+
+    // A label shows its whole text; a box shows each of its lines whole, on one line.
+    static bool fits(const QWidget *control)
+    {
+        if (auto *label = qobject_cast<const QLabel *>(control)) {
+            const QRect ink = label->fontMetrics().tightBoundingRect(label->text());
+            return ink.right() < label->width() && ink.height() <= label->height();
+        }
+        auto *memo = qobject_cast<const TMemo *>(control);
+        const qreal width = memo->document()->documentLayout()->documentSize().width();
+        return unbroken(memo) && width <= memo->viewport()->width();
+    }
+
 private slots:
     void initTestCase() { answerModals(); }
     void init()
