@@ -50,7 +50,8 @@ void runOutOfTime()
 }
 
 // Steps separated by blanks, in WINDOW: a button clicked by name, "!" lets the clock reach its
-// limit, anything else is a key ("Return", "Ctrl+V", ...) pressed where the focus is.
+// limit, anything else is a key ("Return", "Ctrl+V", ...) pressed where the focus is, or on
+// the window before it gave any control the focus.
 void press(QWidget *window, const QString &steps)
 {
     for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
@@ -58,8 +59,10 @@ void press(QWidget *window, const QString &steps)
             runOutOfTime();
         else if (auto *button = window->findChild<QPushButton *>(step))
             QTest::mouseClick(button, Qt::LeftButton);
+        else if (QWidget *focus = window->focusWidget())
+            QTest::keySequence(focus, QKeySequence::fromString(step));
         else
-            QTest::keySequence(window->focusWidget(), QKeySequence::fromString(step));
+            QTest::keySequence(window, QKeySequence::fromString(step));
     }
 }
 
