@@ -647,9 +647,8 @@ private slots:
         // platform has, on a light background under the dark theme the tests run in, as it was
         // laid out, so that no text reads worse than there; typing into a box changes nothing.
         // The main window keeps its size and carries the game's icon. A dialog belongs to the
-        // main window; its controls are made at its
-        // first opening, not at start-up; the box it opens with shows that it has the focus (a
-        // caret that does not blink here).
+        // main window; its controls are made at its first opening, not at start-up; the box it
+        // opens with shows that it has the focus (a caret that does not blink here).
         QVERIFY(FormMain->minimumSize() == FormMain->maximumSize());
         QVERIFY(!FormMain->windowIcon().isNull());
         const QList<TForm *> dialogs{FormNewGame, FormTop10, FormAbout};
