@@ -646,11 +646,10 @@ private slots:
         // Every window shows each label and each line of its boxes whole in the faces this
         // platform has, on a light background under the dark theme the tests run in, as it was
         // laid out, so that no text reads worse than there; typing into a box changes nothing.
-        // The main window keeps its size and carries the game's icon. A dialog belongs to the
-        // main window; its controls are made at its first opening, not at start-up; the box it
-        // opens with shows that it has the focus (a caret that does not blink here).
+        // The main window keeps its size. A dialog belongs to the main window; its controls are
+        // made at its first opening, not at start-up; the box it opens with shows that it has the
+        // focus (a caret that does not blink here).
         QVERIFY(FormMain->minimumSize() == FormMain->maximumSize());
-        QVERIFY(!FormMain->windowIcon().isNull());
         const QList<TForm *> dialogs{FormNewGame, FormTop10, FormAbout};
         for (TForm *form : dialogs)
             QVERIFY(form->findChildren<QWidget *>().isEmpty() && form->parentWidget() == FormMain);

@@ -45,7 +45,9 @@ atexit.register(cleanup)
 
 
 def run(*args, **kw):
-    return subprocess.run([str(a) for a in args], capture_output=True, text=True, **kw)
+    # Bounded: a command that hangs fails the run at once rather than at CTest's limit.
+    return subprocess.run([str(a) for a in args], capture_output=True, text=True, timeout=60,
+                          **kw)
 
 
 def start(*args, **kw):
@@ -431,7 +433,12 @@ def desktop(kind, platform, players, how):
         dialogs(board, ear, x11)
 
     # This desktop's way out ends the game at once, once the window has the pointer's or the
-    # keyboard's attention (it is tried until then): Qt's Wayland teardown can hang a process.
+    # keyboard's attention (it is tried until then): Qt's Wayland teardown can hang a process. By
+    # ear, once Orca has told the main window again and gone quiet.
+    if ear:
+        ear.hear(r'^Duplora - .* frame')
+        ear.quiet()
+
     def ended():
         xdotool('mousemove', 0, 0, *EXITS[how](board.left - 9, board.top - 26))
         return eventually(lambda: app.poll() is not None, 1)
