@@ -160,13 +160,14 @@ class Board:
 
 def placed(title, where):
     # The window's frame where the layout puts it (WHERE: its place and its client's size; None:
-    # in the middle of the screen), as the window manager drew it; returns the window.
-    display = Display(ENV['DISPLAY'])
+    # in the middle of the screen), as the window manager drew it.
+    display, seen = Display(ENV['DISPLAY']), []
 
-    def frame():
+    def stands():
+        # Its place and where it belongs, read in one look.
         ids = run('xdotool', 'search', '--onlyvisible', '--name', title).stdout.split()
         if not ids:
-            return None, None, None
+            return False
         window = display.create_resource_object('window', int(ids[-1]))
         size, at = window.get_geometry(), window.translate_coords(display.screen().root, 0, 0)
         extents = window.get_full_property(display.intern_atom('_NET_FRAME_EXTENTS'), 0)
@@ -174,11 +175,11 @@ def placed(title, where):
         shown = (-at.x - left, -at.y - top, size.width, size.height)
         middle = ((SCREEN[0] - size.width - left - right) // 2,
                   (SCREEN[1] - size.height - top - bottom) // 2, size.width, size.height)
-        return window, shown, where or middle
+        seen[:] = [shown, where or middle]
+        return shown == (where or middle)
 
-    if not eventually(lambda: frame()[1] == frame()[2] and frame()[0]):
-        fail(f'{title} stands at {frame()[1:]}')
-    return frame()[0]
+    if not eventually(stands):
+        fail(f'{title} stands at {seen}')
 
 
 class Ear:
